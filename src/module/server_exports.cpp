@@ -1,0 +1,34 @@
+// The COM server exports DllGetClassObject and DllCanUnloadNow.
+#include <windows.h>
+#include <unknwn.h>
+
+#include <cstring>
+#include <new>
+
+#include "module/module_state.h"
+#include "module/plugin_class_factory.h"
+
+using rm::g_classCount;
+using rm::g_classTable;
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+  if (out == nullptr) return E_POINTER;
+  if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
+
+  const rm::ClassTableEntry* row = nullptr;
+  for (LONG index = 0; index < g_classCount; ++index) {
+    if (std::memcmp(g_classTable[index].clsid, &clsid, sizeof(GUID)) == 0) {
+      row = &g_classTable[index];
+      break;
+    }
+  }
+  if (row == nullptr) return CLASS_E_CLASSNOTAVAILABLE;
+
+  auto* factory = new (std::nothrow) rm::PluginClassFactory(row);
+  *out = static_cast<IClassFactory*>(factory);
+  return factory != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+STDAPI DllCanUnloadNow() {
+  return (rm::g_liveObjectCount != 0 || rm::g_lockCount > 0) ? S_FALSE : S_OK;
+}

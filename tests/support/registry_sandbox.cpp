@@ -1,0 +1,184 @@
+#include "support/registry_sandbox.h"
+
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+namespace rmtest {
+namespace {
+
+constexpr char kScratchParent[] = "Software\\Rm7731Tests";
+
+std::string NextScratchPath() {
+  static LONG counter = 0;
+  return std::string(kScratchParent) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(InterlockedIncrement(&counter));
+}
+
+void ApplySddl(HKEY key, const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                   &descriptor, nullptr))
+      << sddl;
+  const LONG set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  ASSERT_EQ(set, ERROR_SUCCESS) << "RegSetKeySecurity " << sddl;
+}
+
+}  // namespace
+
+RegistrySandbox::RegistrySandbox() : scratchPath_(NextScratchPath()) {
+  const std::string machinePath = scratchPath_ + "\\Machine";
+  const std::string userPath = scratchPath_ + "\\User";
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, machinePath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &machine_, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, userPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &user_, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_), ERROR_SUCCESS);
+  EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, user_), ERROR_SUCCESS);
+}
+
+RegistrySandbox::~RegistrySandbox() {
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  if (machine_ != nullptr) RegCloseKey(machine_);
+  if (user_ != nullptr) RegCloseKey(user_);
+  DeleteTreeForcibly(HKEY_CURRENT_USER, scratchPath_);
+  HKEY parent = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kScratchParent, 0, KEY_READ, &parent) == ERROR_SUCCESS) {
+    DWORD subKeys = 0;
+    RegQueryInfoKeyA(parent, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(parent);
+    if (subKeys == 0) RegDeleteKeyA(HKEY_CURRENT_USER, kScratchParent);
+  }
+}
+
+bool RegistrySandbox::KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  const LONG opened = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key);
+  if (opened == ERROR_SUCCESS) RegCloseKey(key);
+  return opened == ERROR_SUCCESS || opened == ERROR_ACCESS_DENIED;
+}
+
+bool RegistrySandbox::ValueExists(HKEY root, const std::string& path, const char* name) {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  return ReadRaw(root, path, name, &type, &data);
+}
+
+bool RegistrySandbox::ReadRaw(HKEY root, const std::string& path, const char* name, DWORD* type,
+                              std::vector<BYTE>* data) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  LONG queried = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+  if (queried == ERROR_SUCCESS) {
+    data->assign(size, 0);
+    queried = RegQueryValueExA(key, name, nullptr, type, data->empty() ? nullptr : data->data(),
+                               &size);
+    data->resize(size);
+  }
+  RegCloseKey(key);
+  return queried == ERROR_SUCCESS;
+}
+
+std::string RegistrySandbox::ReadString(HKEY root, const std::string& path, const char* name) {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  if (!ReadRaw(root, path, name, &type, &data)) return "<missing>";
+  std::string text(data.begin(), data.end());
+  while (!text.empty() && text.back() == '\0') text.pop_back();
+  return text;
+}
+
+DWORD RegistrySandbox::ReadDword(HKEY root, const std::string& path, const char* name) {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  if (!ReadRaw(root, path, name, &type, &data) || data.size() != 4) return 0xFFFFFFFF;
+  DWORD value = 0;
+  memcpy(&value, data.data(), 4);
+  return value;
+}
+
+void RegistrySandbox::WriteRaw(HKEY root, const std::string& path, const char* name, DWORD type,
+                               const void* data, DWORD size) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+void RegistrySandbox::WriteString(HKEY root, const std::string& path, const char* name,
+                                  const std::string& text) {
+  WriteRaw(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void RegistrySandbox::WriteDword(HKEY root, const std::string& path, const char* name, DWORD value) {
+  WriteRaw(root, path, name, REG_DWORD, &value, sizeof(value));
+}
+
+void RegistrySandbox::CreateKey(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  RegCloseKey(key);
+}
+
+std::vector<std::string> RegistrySandbox::SubKeyNames(HKEY root, const std::string& path) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  char name[1025];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof(name);
+    if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    names.emplace_back(name, length);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+void RegistrySandbox::SetKeySecurity(HKEY root, const std::string& path, const char* sddl) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS) << path;
+  ApplySddl(key, sddl);
+  RegCloseKey(key);
+}
+
+void RegistrySandbox::RestoreAccess(HKEY root, const std::string& path) {
+  SetKeySecurity(root, path, "D:(A;;KA;;;WD)");
+}
+
+void DeleteTreeForcibly(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  // The owner keeps WRITE_DAC whatever the DACL says.
+  if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+    ApplySddl(key, "D:(A;;KA;;;WD)");
+    RegCloseKey(key);
+  }
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  char name[1025];
+  for (;;) {
+    DWORD length = sizeof(name);
+    if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      break;
+    }
+    const std::string child(name, length);
+    const size_t before = RegistrySandbox::SubKeyNames(root, path).size();
+    DeleteTreeForcibly(key, child);
+    if (RegistrySandbox::SubKeyNames(root, path).size() >= before) break;  // could not delete
+  }
+  RegCloseKey(key);
+  RegDeleteKeyA(root, path.c_str());
+}
+
+}  // namespace rmtest

@@ -1,0 +1,51 @@
+#pragma once
+// Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER to fresh scratch keys for the life of a
+// test, so that code using the literal root handles writes nothing outside the test and
+// leaves nothing behind. Also helpers to build and inspect keys and to deny access with a
+// real security descriptor.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace rmtest {
+
+class RegistrySandbox {
+ public:
+  RegistrySandbox();
+  ~RegistrySandbox();
+  RegistrySandbox(const RegistrySandbox&) = delete;
+  RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+
+  // Under the redirected roots.
+  static bool KeyExists(HKEY root, const std::string& path);
+  static bool ValueExists(HKEY root, const std::string& path, const char* name);
+  static std::string ReadString(HKEY root, const std::string& path, const char* name);
+  static DWORD ReadDword(HKEY root, const std::string& path, const char* name);
+  // Raw bytes and type; returns false when the value cannot be read.
+  static bool ReadRaw(HKEY root, const std::string& path, const char* name, DWORD* type,
+                      std::vector<BYTE>* data);
+  static void WriteRaw(HKEY root, const std::string& path, const char* name, DWORD type,
+                       const void* data, DWORD size);
+  static void WriteString(HKEY root, const std::string& path, const char* name,
+                          const std::string& text);
+  static void WriteDword(HKEY root, const std::string& path, const char* name, DWORD value);
+  static void CreateKey(HKEY root, const std::string& path);
+  static std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
+
+  // Applies an SDDL DACL to an existing key, e.g. "D:(D;;KA;;;WD)" to deny everything, or
+  // "D:(D;;0x6;;;WD)(A;;KA;;;WD)" to deny writes only. RestoreAccess puts full access back.
+  static void SetKeySecurity(HKEY root, const std::string& path, const char* sddl);
+  static void RestoreAccess(HKEY root, const std::string& path);
+
+ private:
+  std::string scratchPath_;
+  HKEY machine_ = nullptr;
+  HKEY user_ = nullptr;
+};
+
+// Deletes a whole tree below `root`, restoring access on the way where it was denied.
+void DeleteTreeForcibly(HKEY root, const std::string& path);
+
+}  // namespace rmtest
