@@ -1,0 +1,33 @@
+#pragma once
+// The braced registry text form of CLSIDs and object identifiers, used as key names:
+// "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}", 38 characters, 39 bytes with the NUL.
+
+#include <windows.h>
+
+#include "qx/results.h"
+
+namespace rm {
+
+constexpr unsigned long kClsidTextLimit = 39;  // bytes stored by the library's own calls
+constexpr unsigned long kClsidTextCapacity = 40;
+
+// Writes at most `limit` bytes of the text into `buffer` (null: nothing is stored). A limit
+// below 39 stores a cut text without terminator; the library itself always passes 39.
+tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long limit) noexcept;
+
+// Parses the text form; QXIR_BAD_CLSID_STRING when the platform refuses it (`*clsid` then
+// holds whatever the platform left there).
+tagQXINTRFCRESULT ParseCLSIDText(const char* text, GUID* clsid) noexcept;
+
+// A CLSID text in a buffer of its own, as every component function needs one.
+struct ClsidText {
+  char text[kClsidTextCapacity] = {};
+  const char* c_str() const noexcept { return text; }
+};
+
+// FormatCLSIDText with the library's limit into `out`.
+inline tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, ClsidText& out) noexcept {
+  return FormatCLSIDText(clsid, out.text, kClsidTextLimit);
+}
+
+}  // namespace rm

@@ -1,0 +1,108 @@
+#include "registry/registry_primitives.h"
+
+#include "common/unique_handle.h"
+
+namespace rm {
+namespace {
+
+WinCode OpenKey(HKEY root, const char* subKey, REGSAM access, UniqueRegKey& key) noexcept {
+  return static_cast<WinCode>(RegOpenKeyExA(root, subKey, 0, access, key.put()));
+}
+
+WinCode CreateKey(HKEY root, const char* subKey, UniqueRegKey& key) noexcept {
+  return static_cast<WinCode>(RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                              kWriteAccess, nullptr, key.put(), nullptr));
+}
+
+}  // namespace
+
+DWORD RegistryTypeFor(tagQXVALUETYPE type) noexcept {
+  switch (type) {
+    case QXVT_BINARY: return REG_BINARY;
+    case QXVT_DWORD: return REG_DWORD;
+    case QXVT_STRING: return REG_SZ;
+    default: return REG_NONE;
+  }
+}
+
+tagQXVALUETYPE ValueTypeFor(DWORD registryType) noexcept {
+  switch (registryType) {
+    case REG_BINARY: return QXVT_BINARY;
+    case REG_DWORD: return QXVT_DWORD;
+    case REG_SZ: return QXVT_STRING;
+    default: return QXVT_UNKNOWN;
+  }
+}
+
+WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
+                                char* buffer, unsigned long bufferSize,
+                                unsigned long* sizeNeeded) noexcept {
+  // A probe has nowhere to put its answer without a size pointer.
+  if (buffer == nullptr && sizeNeeded == nullptr) return kInvalidParameter;
+  UniqueRegKey key;
+  if (const WinCode opened = OpenKey(root, subKey, kReadAccess, key); opened != kSuccess) return opened;
+
+  DWORD byteCount = bufferSize;
+  DWORD storedType = REG_NONE;
+  const WinCode queried = static_cast<WinCode>(RegQueryValueExA(
+      key.get(), valueName, nullptr, &storedType, reinterpret_cast<BYTE*>(buffer), &byteCount));
+  if (queried == kMoreData || (queried == kSuccess && buffer == nullptr)) {
+    if (sizeNeeded == nullptr) return kInvalidParameter;  // too small, and no place for the size
+    *sizeNeeded = byteCount + 1;
+    return queried;
+  }
+  if (queried != kSuccess) return queried;
+  return storedType == REG_SZ ? kSuccess : kBadDatabase;
+}
+
+WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
+                          tagQXVALUETYPE* type, void* buffer, unsigned long bufferSize,
+                          unsigned long* size) noexcept {
+  if (type == nullptr || size == nullptr) return kInvalidParameter;
+  UniqueRegKey key;
+  if (const WinCode opened = OpenKey(root, subKey, kReadAccess, key); opened != kSuccess) return opened;
+
+  DWORD byteCount = bufferSize;
+  DWORD storedType = REG_NONE;
+  const WinCode queried = static_cast<WinCode>(RegQueryValueExA(
+      key.get(), valueName, nullptr, &storedType, static_cast<BYTE*>(buffer), &byteCount));
+  if (queried == kMoreData) {
+    *size = byteCount;
+    return queried;
+  }
+  if (queried != kSuccess) return queried;
+  *size = byteCount;
+  if (buffer != nullptr) *type = ValueTypeFor(storedType);
+  return kSuccess;
+}
+
+WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
+                           tagQXVALUETYPE type, const void* data, unsigned long size) noexcept {
+  UniqueRegKey key;
+  if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;
+  return static_cast<WinCode>(RegSetValueExA(key.get(), valueName, 0, RegistryTypeFor(type),
+                                             static_cast<const BYTE*>(data), size));
+}
+
+WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
+                                 const char* text) noexcept {
+  if (text == nullptr) return kInvalidParameter;
+  UniqueRegKey key;
+  if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;
+  return static_cast<WinCode>(RegSetValueExA(key.get(), valueName, 0, REG_SZ,
+                                             reinterpret_cast<const BYTE*>(text),
+                                             static_cast<DWORD>(lstrlenA(text) + 1)));
+}
+
+WinCode CreateRegistryKey(HKEY root, const char* subKey) noexcept {
+  UniqueRegKey key;
+  return CreateKey(root, subKey, key);
+}
+
+WinCode DeleteRegistryValue(HKEY root, const char* subKey, const char* valueName) noexcept {
+  UniqueRegKey key;
+  if (const WinCode opened = OpenKey(root, subKey, kDeleteAccess, key); opened != kSuccess) return opened;
+  return static_cast<WinCode>(RegDeleteValueA(key.get(), valueName));
+}
+
+}  // namespace rm

@@ -1,0 +1,50 @@
+#pragma once
+// The registry value primitives. Each is one complete round trip: it opens (or creates) the
+// key named by a root and a sub-key path, performs one operation, closes the key on every
+// path and returns the Windows code. Out-parameters are written only where stated.
+
+#include <windows.h>
+
+#include "qx/results.h"
+#include "registry/result_mapping.h"
+
+namespace rm {
+
+// Access masks, fixed per operation.
+constexpr REGSAM kReadAccess = KEY_READ;        // 0x20019
+constexpr REGSAM kWriteAccess = KEY_WRITE;      // 0x20006
+constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
+
+// Reads a REG_SZ value. A null buffer is a size probe. The size reported (on a probe and on
+// 234) is the stored byte size plus one; when the text fits, *sizeNeeded is not written.
+// A stored type other than REG_SZ gives 1009 after the bytes were copied.
+WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
+                                char* buffer, unsigned long bufferSize,
+                                unsigned long* sizeNeeded) noexcept;
+
+// Reads a typed value. *size receives the exact stored size on success and on 234; *type is
+// written only for a successful read into a buffer.
+WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
+                          tagQXVALUETYPE* type, void* buffer, unsigned long bufferSize,
+                          unsigned long* size) noexcept;
+
+// Writes `size` bytes with the registry type of `type` (REG_NONE for unknown types),
+// creating missing keys on the path.
+WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
+                           tagQXVALUETYPE type, const void* data, unsigned long size) noexcept;
+
+// Writes a REG_SZ value with its terminator; a null text gives 87 and creates nothing.
+WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
+                                 const char* text) noexcept;
+
+// Creates the key and every missing level above it; an existing key is success.
+WinCode CreateRegistryKey(HKEY root, const char* subKey) noexcept;
+
+// Deletes one value of an existing key.
+WinCode DeleteRegistryValue(HKEY root, const char* subKey, const char* valueName) noexcept;
+
+// Registry type for a value type, and the value type reported for a stored registry type.
+DWORD RegistryTypeFor(tagQXVALUETYPE type) noexcept;
+tagQXVALUETYPE ValueTypeFor(DWORD registryType) noexcept;
+
+}  // namespace rm
