@@ -41,6 +41,8 @@ inline bool SameGuid(const GUID& left, const GUID& right) {
   return memcmp(&left, &right, sizeof(GUID)) == 0;
 }
 
+using Sandbox = rmtest::RegistrySandbox;
+
 class SettingsTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -48,7 +50,6 @@ class SettingsTest : public ::testing::Test {
         << "a call left a key or heap block alive";
   }
 
-  using Sandbox = rmtest::RegistrySandbox;
   Sandbox sandbox_;
   const long handlesAtStart_ = rm::LiveHandleCountTotal();
 };
