@@ -5,3 +5,8 @@ rm_add_test_suite(settings_tests
   SOURCES
     ${RM_SETTINGS_TEST_DIR}/property_storage_test.cpp
     ${RM_SETTINGS_TEST_DIR}/object_identifiers_test.cpp)
+
+# The same functions through the built module's import library.
+rm_add_test_suite(settings_host_tests HOST
+  SOURCES ${RM_SETTINGS_TEST_DIR}/settings_host_test.cpp
+  LIBRARIES ${CMAKE_BINARY_DIR}/lib/libRm7731.dll.a)
