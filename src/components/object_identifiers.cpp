@@ -1,0 +1,182 @@
+// Object identifiers: the per-machine and per-user maps from object names to GUIDs.
+#include "components/object_identifiers.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/unique_handle.h"
+#include "components/clsid_text.h"
+#include "components/registry_layout.h"
+#include "components/value_name_limit.h"
+#include "qx/component_settings.h"
+#include "registry/registry_primitives.h"
+#include "registry/registry_tree.h"
+
+namespace rm {
+
+WinCode FindValueNameByData(HKEY root, const char* path, char* buffer, unsigned long bufferSize,
+                            unsigned long* sizeNeeded, const void* bytes,
+                            unsigned long byteCount) noexcept {
+  UniqueRegKey key;
+  const WinCode opened = static_cast<WinCode>(RegOpenKeyExA(root, path, 0, kReadAccess, key.put()));
+  if (opened != kSuccess) return opened;
+
+  DWORD longestName = 0;
+  DWORD largestData = 0;
+  const WinCode queried = static_cast<WinCode>(
+      RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &longestName, &largestData, nullptr, nullptr));
+  if (queried != kSuccess) return queried;
+
+  const DWORD nameCapacity = longestName + 1;
+  // At least one byte each, so that an empty guard always means the heap refused.
+  const DWORD dataCapacity = std::max<DWORD>(largestData, 1);
+  UniqueHeapBlock name = AllocateHeapBlock(nameCapacity);
+  UniqueHeapBlock data = AllocateHeapBlock(dataCapacity);
+  if (!name || !data) return ERROR_NOT_ENOUGH_MEMORY;
+  char* const nameText = static_cast<char*>(name.get());
+
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = nameCapacity;
+    DWORD dataSize = dataCapacity;
+    DWORD type = REG_NONE;
+    if (RegEnumValueA(key.get(), index, nameText, &nameLength, nullptr, &type,
+                      static_cast<BYTE*>(data.get()), &dataSize) != ERROR_SUCCESS) {
+      return kBadDatabase;  // end of the values, or a value that cannot be read: no match
+    }
+    if (type != REG_BINARY || dataSize != byteCount ||
+        std::memcmp(data.get(), bytes, byteCount) != 0) {
+      continue;
+    }
+    const unsigned long needed = nameLength + 1;
+    if (buffer == nullptr || bufferSize < needed) {
+      if (sizeNeeded != nullptr) *sizeNeeded = needed;
+      return buffer == nullptr ? kSuccess : kMoreData;
+    }
+    std::memcpy(buffer, nameText, needed);
+    return kSuccess;
+  }
+}
+
+}  // namespace rm
+
+namespace {
+
+using rm::ClsidText;
+using rm::RegistryPath;
+using rm::WinCode;
+
+constexpr unsigned long kIdentifierSize = sizeof(GUID);  // 16 bytes, the GUID as in memory
+
+// One name's entry in one map. A stored value shorter than 16 bytes still counts as an entry;
+// the identifier's remaining bytes are then zero. A larger one does not fit and is no entry.
+struct MapEntry {
+  bool present = false;
+  GUID id = {};
+};
+
+MapEntry ReadMapEntry(HKEY root, const RegistryPath& mapPath, const char* objectName) noexcept {
+  MapEntry entry;
+  tagQXVALUETYPE type = QXVT_UNKNOWN;
+  unsigned long size = 0;
+  entry.present = rm::ReadRegistryValue(root, mapPath.c_str(), objectName, &type, &entry.id,
+                                        kIdentifierSize, &size) == rm::kSuccess;
+  // A failed read may have left part of a value behind in the buffer.
+  if (!entry.present) entry.id = GUID{};
+  return entry;
+}
+
+WinCode WriteMapEntry(HKEY root, const RegistryPath& mapPath, const char* objectName,
+                      const GUID& id) noexcept {
+  return rm::WriteRegistryValue(root, mapPath.c_str(), objectName, QXVT_BINARY, &id,
+                                kIdentifierSize);
+}
+
+bool SameIdentifier(const GUID& left, const GUID& right) noexcept {
+  return std::memcmp(&left, &right, kIdentifierSize) == 0;
+}
+
+// The user's settings kept under the user identifier move, within HKEY_CURRENT_USER, to the
+// machine identifier's object key. The user's entry and old object key go only once the copy
+// has succeeded; failures here are not the caller's concern, the machine identifier stands.
+void MigrateUserObjectKey(const ClsidText& clsidText, const RegistryPath& mapPath,
+                          const char* objectName, const GUID& userId,
+                          const GUID& machineId) noexcept {
+  ClsidText userIdText;
+  ClsidText machineIdText;
+  if (rm::FormatCLSIDText(userId, userIdText) != QXIR_SUCCESS ||
+      rm::FormatCLSIDText(machineId, machineIdText) != QXIR_SUCCESS) {
+    return;
+  }
+  const RegistryPath from = rm::ObjectKeyPath(clsidText.c_str(), userIdText.c_str());
+  const RegistryPath to = rm::ObjectKeyPath(clsidText.c_str(), machineIdText.c_str());
+  if (!from.ok() || !to.ok()) return;
+  if (rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, from.c_str(), to.c_str()) !=
+      rm::kSuccess) {
+    return;
+  }
+  rm::DeleteRegistryValue(HKEY_CURRENT_USER, mapPath.c_str(), objectName);
+  rm::DeleteRegistryKeyTree(HKEY_CURRENT_USER, from.c_str());
+}
+
+// A fresh identifier into the machine map, or into the user map when the machine map refuses.
+tagQXINTRFCRESULT GenerateInto(const RegistryPath& mapPath, const char* objectName,
+                               GUID* objectId) noexcept {
+  if (FAILED(CoCreateGuid(objectId))) return QXIR_REGISTRY_ERROR;
+  if (WriteMapEntry(HKEY_LOCAL_MACHINE, mapPath, objectName, *objectId) == rm::kSuccess) {
+    return QXIR_SUCCESS;
+  }
+  return rm::MapByRegistryRule(WriteMapEntry(HKEY_CURRENT_USER, mapPath, objectName, *objectId));
+}
+
+}  // namespace
+
+tagQXINTRFCRESULT QXGenerateObjectID(const GUID& clsid, const char* objectName, GUID* objectId,
+                                     int forceNew) noexcept {
+  ClsidText clsidText;
+  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  if (objectId == nullptr) return QXIR_INVALID_PARAMETER;
+  const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
+  if (!rm::ValueNameFits(mapPath, objectName)) return QXIR_INVALID_PARAMETER;
+
+  const MapEntry machine = ReadMapEntry(HKEY_LOCAL_MACHINE, mapPath, objectName);
+  const MapEntry user = ReadMapEntry(HKEY_CURRENT_USER, mapPath, objectName);
+
+  if (machine.present) {
+    if (user.present && !SameIdentifier(machine.id, user.id)) {
+      MigrateUserObjectKey(clsidText, mapPath, objectName, user.id, machine.id);
+    }
+    *objectId = machine.id;
+  } else if (user.present) {
+    // Promotion: the identifier stays the same, so the user's object key stays where it is.
+    *objectId = user.id;
+    if (WriteMapEntry(HKEY_LOCAL_MACHINE, mapPath, objectName, user.id) == rm::kSuccess) {
+      rm::DeleteRegistryValue(HKEY_CURRENT_USER, mapPath.c_str(), objectName);
+    }
+  } else {
+    return GenerateInto(mapPath, objectName, objectId);
+  }
+  return forceNew != 0 ? GenerateInto(mapPath, objectName, objectId) : QXIR_SUCCESS;
+}
+
+tagQXINTRFCRESULT QXGetObjectKey(const GUID& clsid, const GUID& objectId, char* buffer,
+                                 unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
+  ClsidText clsidText;
+  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  // A size probe with nowhere to put the answer.
+  if (buffer == nullptr && sizeNeeded == nullptr) return QXIR_INVALID_PARAMETER;
+  const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
+  if (!mapPath.ok()) return QXIR_INVALID_PARAMETER;
+
+  const WinCode machine = rm::FindValueNameByData(HKEY_LOCAL_MACHINE, mapPath.c_str(), buffer,
+                                                  bufferSize, sizeNeeded, &objectId,
+                                                  kIdentifierSize);
+  if (machine == rm::kSuccess || machine == rm::kMoreData || machine == rm::kAccessDenied) {
+    return rm::MapByRegistryReadRule(machine);
+  }
+  return rm::MapByRegistryReadRule(rm::FindValueNameByData(HKEY_CURRENT_USER, mapPath.c_str(),
+                                                           buffer, bufferSize, sizeNeeded,
+                                                           &objectId, kIdentifierSize));
+}

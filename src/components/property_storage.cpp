@@ -1,0 +1,129 @@
+// Component and object properties: typed values kept in the component registry.
+#include <cstring>
+
+#include "components/clsid_text.h"
+#include "components/registry_layout.h"
+#include "components/value_name_limit.h"
+#include "qx/component_settings.h"
+#include "registry/registry_primitives.h"
+#include "registry/result_mapping.h"
+
+namespace {
+
+using rm::ClsidText;
+using rm::RegistryPath;
+
+// Where one call reads or writes, or the result that refuses the call before any registry
+// access.
+struct PropertyKey {
+  tagQXINTRFCRESULT refusal = QXIR_SUCCESS;
+  HKEY root = HKEY_LOCAL_MACHINE;
+  RegistryPath path;
+};
+
+PropertyKey Refused(tagQXINTRFCRESULT result) noexcept {
+  PropertyKey key;
+  key.refusal = result;
+  return key;
+}
+
+HKEY RootForUserSettings(int perUser) noexcept {
+  return perUser != 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+// The client name stands at the start of the record; one that fills the whole array without a
+// terminator is not a name.
+const char* ClientNameOf(const tagQXCLIENTID& client) noexcept {
+  constexpr std::size_t kCapacity = sizeof(client.clientName);
+  return strnlen(client.clientName, kCapacity) < kCapacity ? client.clientName : nullptr;
+}
+
+PropertyKey ComponentPropertyKey(const GUID& clsid, const char* propertyName) noexcept {
+  ClsidText clsidText;
+  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return Refused(QXIR_BAD_CLSID);
+  PropertyKey key;
+  key.path = rm::ComponentKeyPath(clsidText.c_str());
+  if (!rm::ValueNameFits(key.path, propertyName)) return Refused(QXIR_INVALID_PARAMETER);
+  return key;
+}
+
+// The user settings key of one client, or (defaultSettings non-zero) the object's default
+// settings key, which lives under HKEY_LOCAL_MACHINE only.
+PropertyKey ObjectPropertyKey(const GUID& clsid, const GUID& objectId,
+                              const tagQXCLIENTID& client, int perUser, int defaultSettings,
+                              const char* propertyName) noexcept {
+  ClsidText clsidText;
+  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return Refused(QXIR_BAD_CLSID);
+  ClsidText objectIdText;
+  if (rm::FormatCLSIDText(objectId, objectIdText) != QXIR_SUCCESS) {
+    return Refused(QXIR_BAD_OBJECT_ID);
+  }
+  PropertyKey key;
+  if (defaultSettings != 0) {
+    key.root = HKEY_LOCAL_MACHINE;
+    key.path = rm::DefaultSettingsKeyPath(clsidText.c_str(), objectIdText.c_str());
+  } else {
+    const char* clientName = ClientNameOf(client);
+    if (clientName == nullptr) return Refused(QXIR_INVALID_PARAMETER);
+    key.root = RootForUserSettings(perUser);
+    key.path = rm::UserSettingsKeyPath(clsidText.c_str(), objectIdText.c_str(), clientName);
+  }
+  if (!rm::ValueNameFits(key.path, propertyName)) return Refused(QXIR_INVALID_PARAMETER);
+  return key;
+}
+
+tagQXINTRFCRESULT SaveProperty(const PropertyKey& key, const char* propertyName,
+                               tagQXVALUETYPE type, const unsigned char* data,
+                               unsigned long dataSize) noexcept {
+  if (key.refusal != QXIR_SUCCESS) return key.refusal;
+  if (data == nullptr && dataSize != 0) return QXIR_INVALID_PARAMETER;
+  return rm::MapByRegistryRule(
+      rm::WriteRegistryValue(key.root, key.path.c_str(), propertyName, type, data, dataSize));
+}
+
+tagQXINTRFCRESULT RetrieveProperty(const PropertyKey& key, const char* propertyName,
+                                   tagQXVALUETYPE* type, unsigned char* data,
+                                   unsigned long bufferSize, unsigned long* size) noexcept {
+  if (key.refusal != QXIR_SUCCESS) return key.refusal;
+  if (type == nullptr || size == nullptr) return QXIR_INVALID_PARAMETER;
+  return rm::MapByRegistryRule(rm::ReadRegistryValue(key.root, key.path.c_str(), propertyName,
+                                                     type, data, bufferSize, size));
+}
+
+}  // namespace
+
+tagQXINTRFCRESULT QXSaveComponentPropertyValue(const GUID& clsid, const char* propertyName,
+                                               tagQXVALUETYPE type, unsigned char* const data,
+                                               unsigned long dataSize) noexcept {
+  return SaveProperty(ComponentPropertyKey(clsid, propertyName), propertyName, type, data,
+                      dataSize);
+}
+
+tagQXINTRFCRESULT QXRetrieveComponentPropertyValue(const GUID& clsid, const char* propertyName,
+                                                   tagQXVALUETYPE* type,
+                                                   unsigned char* const data,
+                                                   unsigned long bufferSize,
+                                                   unsigned long* size) noexcept {
+  return RetrieveProperty(ComponentPropertyKey(clsid, propertyName), propertyName, type, data,
+                          bufferSize, size);
+}
+
+tagQXINTRFCRESULT QXSaveObjectPropertyValue(const GUID& clsid, const GUID& objectId,
+                                            const tagQXCLIENTID& client, int perUser,
+                                            const char* propertyName, tagQXVALUETYPE type,
+                                            unsigned char* const data,
+                                            unsigned long dataSize) noexcept {
+  return SaveProperty(ObjectPropertyKey(clsid, objectId, client, perUser, 0, propertyName),
+                      propertyName, type, data, dataSize);
+}
+
+tagQXINTRFCRESULT QXRetrieveObjectPropertyValue(const GUID& clsid, const GUID& objectId,
+                                                const tagQXCLIENTID& client, int perUser,
+                                                int defaultSettings, const char* propertyName,
+                                                tagQXVALUETYPE* type, unsigned char* const data,
+                                                unsigned long bufferSize,
+                                                unsigned long* size) noexcept {
+  return RetrieveProperty(
+      ObjectPropertyKey(clsid, objectId, client, perUser, defaultSettings, propertyName),
+      propertyName, type, data, bufferSize, size);
+}
