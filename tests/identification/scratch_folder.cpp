@@ -46,8 +46,8 @@ void ScratchFolder::CopyFileIn(const std::string& source, const std::string& rel
   const std::filesystem::path file = std::filesystem::path(path_) / relativePath;
   std::error_code error;
   std::filesystem::create_directories(file.parent_path(), error);
-  std::filesystem::copy_file(source, file, std::filesystem::copy_options::overwrite_existing, error);
-  ASSERT_FALSE(error) << "cannot copy " << source << " to " << file.string();
+  ASSERT_TRUE(CopyFileA(source.c_str(), file.string().c_str(), FALSE))
+      << "cannot copy " << source << " to " << file.string() << ": error " << GetLastError();
 }
 
 }  // namespace rmtest
