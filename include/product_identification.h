@@ -68,11 +68,12 @@ __CRT_UUID_DECL(IProductIdentification, 0x8A4D0E63, 0x2F71, 0x4B9C, 0x9E, 0x25, 
 
 #if defined(_M_IX86) || defined(__i386__)
 static_assert(sizeof(VersionBlock) == 16, "VersionBlock is 16 bytes");
-static_assert(offsetof(VersionBlock, major) == 4 && offsetof(VersionBlock, minor) == 8 &&
-                  offsetof(VersionBlock, build) == 12,
+static_assert(offsetof(VersionBlock, size) == 0 && offsetof(VersionBlock, major) == 4 &&
+                  offsetof(VersionBlock, minor) == 8 && offsetof(VersionBlock, build) == 12,
               "VersionBlock layout");
 static_assert(sizeof(ProductInfo) == 72, "ProductInfo is 72 bytes on 32-bit Windows");
-static_assert(offsetof(ProductInfo, productCode) == 4 && offsetof(ProductInfo, productName) == 12 &&
+static_assert(offsetof(ProductInfo, size) == 0 && offsetof(ProductInfo, productCode) == 4 &&
+                  offsetof(ProductInfo, productName) == 12 &&
                   offsetof(ProductInfo, driverName) == 16 && offsetof(ProductInfo, auxName) == 20 &&
                   offsetof(ProductInfo, productKind) == 24 && offsetof(ProductInfo, flags) == 28 &&
                   offsetof(ProductInfo, auxVersion) == 32 &&

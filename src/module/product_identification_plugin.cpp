@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "identification/product_enumeration.h"
+
 namespace rm {
 
 HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::NonDelegatingQueryInterface(REFIID iid,
@@ -16,8 +18,10 @@ HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::NonDelegatingQueryInterfa
   return ComObjectBase::NonDelegatingQueryInterface(iid, out);
 }
 
-HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::EnumerateProducts(ProductInfoCallback,
-                                                                         ULONG_PTR) {
+HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::EnumerateProducts(ProductInfoCallback callback,
+                                                                         ULONG_PTR context) {
+  if (callback == nullptr) return E_POINTER;  // nothing to report to: no walk
+  EnumerateKnownProducts(Win32DeviceServices(), callback, context);
   return S_OK;
 }
 
