@@ -10,6 +10,7 @@
 #include "guid_text.h"
 #include "json_writer.h"
 #include "product_record.h"
+#include "registry_values.h"
 #include "result_names.h"
 
 namespace pidtool {
@@ -243,6 +244,60 @@ TEST(ProductJson, CarriesTheSameFieldsForScripts) {
   EXPECT_NE(text.find("\"driverVersion\": \"6.1.7601\""), std::string::npos) << text;
   EXPECT_NE(text.find("\"languages\": [\n    \"en-US\",\n    \"de-DE\"\n  ]"), std::string::npos) << text;
   EXPECT_NE(text.find("\"languageMask\": 129"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace pidtool
+
+namespace pidtool {
+namespace {
+
+RegistryValue Value(DWORD type, const std::string& bytes, const char* name = "v") {
+  RegistryValue value;
+  value.name = name;
+  value.type = type;
+  value.data.assign(bytes.begin(), bytes.end());
+  return value;
+}
+
+TEST(RegistryValueText, ShowsTextUpToItsTerminator) {
+  EXPECT_EQ(RegistryDataText(Value(REG_SZ, std::string("C:\\x.pid\0", 9))), "C:\\x.pid");
+  EXPECT_EQ(RegistryDataText(Value(REG_SZ, std::string("a\0b\0", 4))), "a");
+  EXPECT_EQ(RegistryDataText(Value(REG_SZ, "no terminator")), "no terminator");
+  EXPECT_EQ(RegistryDataText(Value(REG_SZ, "")), "");
+  EXPECT_EQ(RegistryDataText(Value(REG_EXPAND_SZ, std::string("%SystemRoot%\0", 13))), "%SystemRoot%");
+}
+
+TEST(RegistryValueText, ListsTheItemsOfAMultiStringUpToTheEmptyOne) {
+  EXPECT_EQ(RegistryDataText(Value(REG_MULTI_SZ, std::string("one\0two\0\0stale\0\0", 17))), "one | two");
+  EXPECT_EQ(RegistryDataText(Value(REG_MULTI_SZ, std::string("\0\0", 2))), "");
+}
+
+TEST(RegistryValueText, ShowsNumbersInDecimalAndHexAndOtherDataAsBytes) {
+  EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\x02\x00\x00\x00", 4))), "2 (0x00000002)");
+  EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4))), "4294967295 (0xFFFFFFFF)");
+  EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\x02\x00", 2))), "02 00")
+      << "a DWORD of the wrong size is shown as it is";
+  EXPECT_EQ(RegistryDataText(Value(REG_BINARY, std::string("\x07\x01\xAB", 3))), "07 01 AB");
+  EXPECT_EQ(RegistryDataText(Value(REG_NONE, "")), "(no data)");
+  EXPECT_EQ(RegistryTypeName(REG_BINARY), "REG_BINARY");
+  EXPECT_EQ(RegistryTypeName(REG_MULTI_SZ), "REG_MULTI_SZ");
+  EXPECT_EQ(RegistryTypeName(42), "type 42");
+}
+
+TEST(RegistryValueJson, KeepsTheTypeAndTheDataInItsNaturalForm) {
+  JsonWriter json;
+  json.BeginArray();
+  WriteRegistryValueJson(json, Value(REG_DWORD, std::string("\xFA\x00\x00\x00", 4), "Exposure"));
+  WriteRegistryValueJson(json, Value(REG_MULTI_SZ, std::string("a\0b\"\0\0", 6), "List"));
+  WriteRegistryValueJson(json, Value(REG_BINARY, std::string("\x10\x20", 2), "Raw"));
+  json.EndArray();
+  const std::string& text = json.Text();
+  EXPECT_NE(text.find("\"name\": \"Exposure\",\n    \"type\": \"REG_DWORD\",\n    \"data\": 250\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\"data\": [\n      \"a\",\n      \"b\\\"\"\n    ]"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"data\": \"10 20\""), std::string::npos) << text;
 }
 
 }  // namespace

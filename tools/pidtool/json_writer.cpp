@@ -79,12 +79,16 @@ void JsonWriter::BeforeValue() {
   NewLine();
 }
 
+void JsonWriter::EndDocumentIfOutermost() {
+  if (levels_.empty()) text_ += '\n';
+}
+
 void JsonWriter::Close(char bracket) {
   const bool empty = levels_.empty() || levels_.back().empty;
   if (!levels_.empty()) levels_.pop_back();
   if (!empty) NewLine();
   text_ += bracket;
-  if (levels_.empty()) text_ += '\n';
+  EndDocumentIfOutermost();
 }
 
 JsonWriter& JsonWriter::BeginObject() {
@@ -122,28 +126,35 @@ JsonWriter& JsonWriter::Key(const std::string& name) {
 JsonWriter& JsonWriter::String(const std::string& utf8) {
   BeforeValue();
   text_ += Quote(utf8);
-  if (levels_.empty()) text_ += '\n';
+  EndDocumentIfOutermost();
   return *this;
 }
 
 JsonWriter& JsonWriter::Number(std::int64_t value) {
   BeforeValue();
   text_ += Printf("%lld", static_cast<long long>(value));
-  if (levels_.empty()) text_ += '\n';
+  EndDocumentIfOutermost();
+  return *this;
+}
+
+JsonWriter& JsonWriter::Unsigned(std::uint64_t value) {
+  BeforeValue();
+  text_ += Printf("%llu", static_cast<unsigned long long>(value));
+  EndDocumentIfOutermost();
   return *this;
 }
 
 JsonWriter& JsonWriter::Bool(bool value) {
   BeforeValue();
   text_ += value ? "true" : "false";
-  if (levels_.empty()) text_ += '\n';
+  EndDocumentIfOutermost();
   return *this;
 }
 
 JsonWriter& JsonWriter::Null() {
   BeforeValue();
   text_ += "null";
-  if (levels_.empty()) text_ += '\n';
+  EndDocumentIfOutermost();
   return *this;
 }
 

@@ -21,6 +21,7 @@ class JsonWriter {
   JsonWriter& Key(const std::string& name);
   JsonWriter& String(const std::string& utf8);
   JsonWriter& Number(std::int64_t value);
+  JsonWriter& Unsigned(std::uint64_t value);
   JsonWriter& Bool(bool value);
   JsonWriter& Null();
 
@@ -34,6 +35,7 @@ class JsonWriter {
   void BeforeValue();
   void Close(char bracket);
   void NewLine();
+  void EndDocumentIfOutermost();
 
   struct Level {
     bool empty = true;
