@@ -23,3 +23,13 @@ tagQXINTRFCRESULT QXGetIniFileKeyNames(const char* fileName, const char* section
 tagQXINTRFCRESULT QXDeleteIniFileKeyName(const char* fileName, const char* section,
                                          const char* key) noexcept;
 tagQXINTRFCRESULT QXDeleteIniFileSectionName(const char* fileName, const char* section) noexcept;
+
+// Stopwatch in microseconds over the high-resolution counter. Call once with start non-zero
+// (fills frequency and startCount), then with start zero and the same two values: the low
+// 32 bits of the elapsed microseconds go to *elapsed (when given), to a message box captioned
+// `caption` (when given, after which the call waits for the box to be dismissed) and to a line
+// of section "QXMeasureTiming" in "C:\QXMeasureTiming.ini" keyed by the UTC time and
+// `logText` (when given), in that order. Returns non-zero on success, 0 when the counter
+// cannot be read or the frequency is zero.
+int QXMeasureTiming(int start, LARGE_INTEGER* frequency, LARGE_INTEGER* startCount,
+                    unsigned long* elapsed, const char* caption, const char* logText) noexcept;
