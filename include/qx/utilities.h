@@ -33,3 +33,28 @@ tagQXINTRFCRESULT QXDeleteIniFileSectionName(const char* fileName, const char* s
 // cannot be read or the frequency is zero.
 int QXMeasureTiming(int start, LARGE_INTEGER* frequency, LARGE_INTEGER* startCount,
                     unsigned long* elapsed, const char* caption, const char* logText) noexcept;
+
+// A block of memory backed by the paging file, created or opened by name and mapped for
+// writing. Processes using the same name share the block; nothing synchronises its contents.
+// Errors are Windows system error codes written to `error` (when given) on failure only.
+class CQXGlobalMemObj {
+ public:
+  CQXGlobalMemObj() noexcept;
+  // Does not release the block: call Destroy first for that.
+  ~CQXGlobalMemObj() noexcept;
+  // Both objects afterwards refer to the same block; either one's Destroy releases it.
+  CQXGlobalMemObj& operator=(const CQXGlobalMemObj& other) noexcept;
+  CQXGlobalMemObj(const CQXGlobalMemObj&) = delete;
+
+  // The address of the block, or null. `alreadyExisted` (when given) receives 1 when the name
+  // was already in use, otherwise 0.
+  void* Create(unsigned long size, const char* name, int* alreadyExisted,
+               unsigned long* error) noexcept;
+  // Unmaps the view and closes the mapping: 1 on success, 0 on failure (ERROR_INVALID_ADDRESS
+  // when no block is held, as after an earlier Destroy).
+  int Destroy(unsigned long* error) noexcept;
+
+ private:
+  struct GlobalMemRecord;
+  GlobalMemRecord* record_;
+};
