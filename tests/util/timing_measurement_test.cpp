@@ -117,7 +117,7 @@ TEST(TimingStop, ElapsedIsSigned64BitReportedModulo2To32) {
   EXPECT_EQ(platform.elapsedValue, static_cast<unsigned long>(-333333));
 }
 
-TEST(TimingStop, FailingCounterOrZeroFrequencyProducesNothing) {
+TEST(TimingStop, FailingCounterZeroFrequencyOrNullCountsProduceNothing) {
   for (bool zeroFrequency : {false, true}) {
     ScriptedTiming platform;
     platform.counterFails = !zeroFrequency;
@@ -125,6 +125,12 @@ TEST(TimingStop, FailingCounterOrZeroFrequencyProducesNothing) {
     EXPECT_EQ(platform.elapsedValue, kUntouched);
     EXPECT_EQ(platform.calls, "counter ") << "the counter is read first, and nothing follows";
   }
+  ScriptedTiming platform;  // missing counter variables are refused in either mode
+  unsigned long elapsed = kUntouched;
+  EXPECT_EQ(rm::MeasureTiming(platform, 1, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(rm::MeasureTiming(platform, 0, nullptr, nullptr, &elapsed, "c", "t"), 0);
+  EXPECT_EQ(elapsed, kUntouched);
+  EXPECT_EQ(platform.calls, "counter ");
 }
 
 TEST(TimingStop, OnlyTheOutputsGivenAreProduced) {
