@@ -5,3 +5,33 @@
 
 #include "qx/results.h"
 #include "qx/components.h"
+
+// Writes the braced text of `clsid` ("{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", 39 bytes with
+// the NUL), storing at most `bufferSize` bytes: a smaller buffer receives a cut text without
+// terminator. A null buffer stores nothing. Results: QXIR_SUCCESS, QXIR_BAD_CLSID.
+tagQXINTRFCRESULT QXConvertCLSIDToString(const GUID& clsid, char* buffer,
+                                         unsigned long bufferSize) noexcept;
+
+// The component key of `clsid`, relative to HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER:
+// "SOFTWARE\Varnel\Component Installed\{...}" (75 bytes with the NUL).
+// A null buffer stores the size needed (with the NUL) in *sizeNeeded; a buffer that is too
+// small also stores it and returns QXIR_BUFFER_TOO_SMALL, leaving the buffer untouched; when
+// the name fits, *sizeNeeded is not written. A null sizeNeeded where it would be written gives
+// QXIR_INVALID_PARAMETER. Results: QXIR_SUCCESS, QXIR_BAD_CLSID, QXIR_BUFFER_TOO_SMALL,
+// QXIR_INVALID_PARAMETER.
+tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForComponent(const GUID& clsid, char* buffer,
+                                                        unsigned long bufferSize,
+                                                        unsigned long* sizeNeeded) noexcept;
+
+// The settings key of one object of a component: "...\Object\{object}\Default Settings" when
+// `defaultSettings` is non-zero (the client record is then not read), otherwise
+// "...\Object\{object}\User Settings\<client name>" ("Default Client" for an empty name).
+// Same buffer protocol as above. A client name not terminated within its record gives
+// QXIR_INVALID_PARAMETER. Results: QXIR_SUCCESS, QXIR_BAD_CLSID, QXIR_BAD_OBJECT_ID,
+// QXIR_BUFFER_TOO_SMALL, QXIR_INVALID_PARAMETER.
+tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(const GUID& clsid,
+                                                             const GUID& objectId,
+                                                             const tagQXCLIENTID& client,
+                                                             int defaultSettings, char* buffer,
+                                                             unsigned long bufferSize,
+                                                             unsigned long* sizeNeeded) noexcept;

@@ -1,0 +1,6 @@
+# Component registry layout, registration and self-registration.
+rm_add_test_suite(registration_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/clsid_text_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry_layout_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/component_key_names_test.cpp)
