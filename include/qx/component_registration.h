@@ -35,3 +35,28 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(const GUID& clsid,
                                                              int defaultSettings, char* buffer,
                                                              unsigned long bufferSize,
                                                              unsigned long* sizeNeeded) noexcept;
+
+// Registers a component under HKEY_LOCAL_MACHINE: the friendly name and "File" (the full
+// path of `module`) in its component key and, when `category` is not null, the friendly name
+// in its entry of that category. The last two arguments are not read. Results: QXIR_SUCCESS,
+// QXIR_BAD_CLSID, QXIR_INVALID_PARAMETER (null module, empty category, or a category too long
+// for a registry path), QXIR_REGISTRY_ERROR (also when the module's path cannot be obtained
+// whole), QXIR_ACCESS_DENIED.
+tagQXINTRFCRESULT QXRegisterServer(HINSTANCE module, const GUID& clsid, const char* friendlyName,
+                                   const char* category, const char* unused1,
+                                   const char* unused2) noexcept;
+
+// As QXRegisterServer; with `referenceCounted` non-zero, "File" holds only the module's file
+// name and "RefCount" counts the registrations not yet undone.
+tagQXINTRFCRESULT QXRegisterServerEx(HINSTANCE module, const GUID& clsid,
+                                     const char* friendlyName, const char* category,
+                                     const char* unused1, const char* unused2,
+                                     int referenceCounted) noexcept;
+
+// Undoes one registration. While "RefCount" stays above zero only the count goes down;
+// otherwise the category entry, the component key and every parent key left empty are
+// removed. The last two arguments are not read. Results: QXIR_SUCCESS, QXIR_BAD_CLSID,
+// QXIR_INVALID_PARAMETER, QXIR_REGISTRY_ERROR (a category entry that is missing or cannot be
+// removed), QXIR_ACCESS_DENIED.
+tagQXINTRFCRESULT QXUnregisterServer(const GUID& clsid, const char* category, const char* unused1,
+                                     const char* unused2) noexcept;

@@ -3,4 +3,6 @@ rm_add_test_suite(registration_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/clsid_text_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/registry_layout_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/component_key_names_test.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/component_key_names_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/component_registration_test.cpp
+  LIBRARIES shlwapi)
