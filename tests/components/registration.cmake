@@ -5,4 +5,5 @@ rm_add_test_suite(registration_tests
     ${CMAKE_CURRENT_LIST_DIR}/registry_layout_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/component_key_names_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/component_registration_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/server_registration_test.cpp
   LIBRARIES shlwapi)
