@@ -7,3 +7,9 @@ rm_add_test_suite(registration_tests
     ${CMAKE_CURRENT_LIST_DIR}/component_registration_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/server_registration_test.cpp
   LIBRARIES shlwapi)
+
+# The built module through its exports, and the platform's regsvr32 as its real client.
+rm_add_test_suite(registration_host_tests HOST
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/registration_host_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/regsvr32_client_test.cpp)
