@@ -4,35 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "common/unique_handle.h"
 #include "registry/registry_tree.h"
-#include "support/registry_sandbox.h"
+#include "registry/sandboxed_registry_test.h"
 
+namespace rmtest {
 namespace {
 
-using rmtest::RegistrySandbox;
-
-constexpr char kDenyAll[] = "D:(D;;KA;;;WD)";
-
-struct RawValue {
-  DWORD type = 0;
-  std::vector<BYTE> data;
-};
-
-RawValue ReadValue(HKEY root, const std::string& path, const char* name) {
-  RawValue value;
-  EXPECT_TRUE(RegistrySandbox::ReadRaw(root, path, name, &value.type, &value.data))
-      << path << " value \"" << (name ? name : "") << "\"";
-  return value;
-}
-
-class KeyTreeTest : public ::testing::Test {
+class KeyTreeTest : public SandboxedRegistryTest {
  protected:
-  void SetUp() override { liveBefore_ = rm::LiveHandleCountTotal(); }
-  void TearDown() override {
-    EXPECT_EQ(rm::LiveHandleCountTotal(), liveBefore_) << "a key or buffer was left open";
-  }
-
   // A three-level tree with values on every level.
   static void BuildThreeLevelTree(HKEY root, const std::string& path) {
     RegistrySandbox::WriteString(root, path, "Name", "top");
@@ -42,9 +21,6 @@ class KeyTreeTest : public ::testing::Test {
     RegistrySandbox::CreateKey(root, path + "\\A\\B2");
     RegistrySandbox::WriteString(root, path + "\\Z", "Last", "z");
   }
-
-  RegistrySandbox sandbox_;
-  long liveBefore_ = 0;
 };
 
 // --- DeleteRegistryKeyTree ---
@@ -200,6 +176,21 @@ TEST_F(KeyTreeTest, CopyWithAnUnreadableSubKeyFailsBeforeTheParentsValues) {
   RegistrySandbox::RestoreAccess(HKEY_CURRENT_USER, "Source\\Locked");
 }
 
+TEST_F(KeyTreeTest, CopyWhoseSourceMaximaCannotBeReadEndsWithTheQueryFailure) {
+  // Wine opens HKEY_PERFORMANCE_DATA but refuses its information query; check that first.
+  HKEY performance = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_PERFORMANCE_DATA, "", 0, KEY_READ, &performance), ERROR_SUCCESS);
+  const LONG queried = RegQueryInfoKeyA(performance, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(performance);
+  ASSERT_NE(queried, ERROR_SUCCESS) << "the case needs a source whose information query fails";
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_PERFORMANCE_DATA, HKEY_CURRENT_USER, "", "Copy"),
+            static_cast<rm::WinCode>(queried));
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Copy"));
+  EXPECT_TRUE(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "Copy").empty());
+}
+
 TEST_F(KeyTreeTest, CopyOntoAnUnwritableDestinationReportsTheCreateFailure) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source", "Value", "v");
   RegistrySandbox::CreateKey(HKEY_CURRENT_USER, "Locked");
@@ -253,3 +244,4 @@ TEST_F(KeyTreeTest, CopyUnderAnotherRootWithTheSamePathIsAllowed) {
 }
 
 }  // namespace
+}  // namespace rmtest
