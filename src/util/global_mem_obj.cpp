@@ -1,0 +1,111 @@
+// CQXGlobalMemObj: named shared memory backed by the paging file.
+//
+// The record is shared by the objects that operator= joined; a reference count in it makes
+// the last of them free it. The mapping and its view outlive the calls on purpose: they stay
+// in the record from Create to Destroy, and the destructor leaves them alone.
+#include <windows.h>
+
+#include <new>
+
+#include "common/unique_handle.h"
+#include "qx/utilities.h"
+#include "util/global_mem_obj.h"
+
+namespace {
+volatile LONG g_liveRecords = 0;
+}
+
+namespace rm {
+long LiveGlobalMemRecords() noexcept { return InterlockedCompareExchange(&g_liveRecords, 0, 0); }
+}  // namespace rm
+
+struct CQXGlobalMemObj::GlobalMemRecord {
+  GlobalMemRecord() noexcept { InterlockedIncrement(&g_liveRecords); }
+  ~GlobalMemRecord() { InterlockedDecrement(&g_liveRecords); }
+  GlobalMemRecord(const GlobalMemRecord&) = delete;
+  GlobalMemRecord& operator=(const GlobalMemRecord&) = delete;
+
+  HANDLE mapping = nullptr;
+  void* view = nullptr;  // null while no block is held: before Create and after Destroy
+  LONG references = 1;  // objects referring to this record
+
+  void AddReference() noexcept { InterlockedIncrement(&references); }
+  static void Release(GlobalMemRecord* record) noexcept {
+    if (record != nullptr && InterlockedDecrement(&record->references) == 0) delete record;
+  }
+};
+
+namespace {
+
+void ReportError(unsigned long* error, DWORD code) noexcept {
+  if (error != nullptr) *error = code;
+}
+
+}  // namespace
+
+CQXGlobalMemObj::CQXGlobalMemObj() noexcept : record_(new (std::nothrow) GlobalMemRecord) {}
+
+CQXGlobalMemObj::~CQXGlobalMemObj() noexcept { GlobalMemRecord::Release(record_); }
+
+CQXGlobalMemObj& CQXGlobalMemObj::operator=(const CQXGlobalMemObj& other) noexcept {
+  if (other.record_ == record_) return *this;
+  if (other.record_ != nullptr) other.record_->AddReference();
+  GlobalMemRecord::Release(record_);
+  record_ = other.record_;
+  return *this;
+}
+
+void* CQXGlobalMemObj::Create(unsigned long size, const char* name, int* alreadyExisted,
+                              unsigned long* error) noexcept {
+  if (record_ == nullptr) {
+    ReportError(error, ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  if (size == 0) {
+    ReportError(error, ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+
+  HANDLE created =
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+  const DWORD createCode = GetLastError();  // ERROR_ALREADY_EXISTS even on success
+  rm::UniqueFileMapping mapping(created);
+  if (!mapping) {
+    ReportError(error, createCode);
+    return nullptr;
+  }
+  if (alreadyExisted != nullptr) *alreadyExisted = createCode == ERROR_ALREADY_EXISTS ? 1 : 0;
+
+  rm::UniqueMappedView view(MapViewOfFileEx(mapping.get(), FILE_MAP_WRITE, 0, 0, 0, nullptr));
+  if (!view) {
+    ReportError(error, GetLastError());
+    return nullptr;  // the mapping just obtained closes with its guard
+  }
+
+  // A block recorded earlier stays mapped and open, out of this object's reach: callers may
+  // still be using its address.
+  record_->mapping = mapping.release();
+  record_->view = view.release();
+  return record_->view;
+}
+
+int CQXGlobalMemObj::Destroy(unsigned long* error) noexcept {
+  if (record_ == nullptr) {
+    ReportError(error, ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  // Without a view nothing is unmapped: the address of a destroyed block may by now belong to
+  // another mapping.
+  if (record_->view == nullptr) {
+    ReportError(error, ERROR_INVALID_ADDRESS);
+    return 0;
+  }
+  if (!UnmapViewOfFile(record_->view)) {
+    ReportError(error, GetLastError());
+    return 0;  // the mapping stays open
+  }
+  CloseHandle(record_->mapping);
+  record_->view = nullptr;
+  record_->mapping = nullptr;
+  return 1;
+}
