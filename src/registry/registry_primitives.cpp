@@ -78,6 +78,8 @@ WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
 
 WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
                            tagQXVALUETYPE type, const void* data, unsigned long size) noexcept {
+  // The registry would read `size` bytes through the null pointer.
+  if (data == nullptr && size != 0) return kInvalidParameter;
   UniqueRegKey key;
   if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;
   return static_cast<WinCode>(RegSetValueExA(key.get(), valueName, 0, RegistryTypeFor(type),

@@ -17,19 +17,22 @@ constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
 
 // Reads a REG_SZ value. A null buffer is a size probe. The size reported (on a probe and on
 // 234) is the stored byte size plus one; when the text fits, *sizeNeeded is not written.
-// A stored type other than REG_SZ gives 1009 after the bytes were copied.
+// A stored type other than REG_SZ gives 1009 after the bytes were copied. A null sizeNeeded
+// where a size must be reported gives 87: a probe is refused before the registry is asked.
 WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
                                 char* buffer, unsigned long bufferSize,
                                 unsigned long* sizeNeeded) noexcept;
 
 // Reads a typed value. *size receives the exact stored size on success and on 234; *type is
-// written only for a successful read into a buffer.
+// written only for a successful read into a buffer. A null type or size pointer gives 87
+// before the registry is asked.
 WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
                           tagQXVALUETYPE* type, void* buffer, unsigned long bufferSize,
                           unsigned long* size) noexcept;
 
 // Writes `size` bytes with the registry type of `type` (REG_NONE for unknown types),
-// creating missing keys on the path.
+// creating missing keys on the path. Null data with a non-zero size gives 87 and creates
+// nothing.
 WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
                            tagQXVALUETYPE type, const void* data, unsigned long size) noexcept;
 

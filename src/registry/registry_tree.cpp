@@ -1,0 +1,160 @@
+#include "registry/registry_tree.h"
+
+#include <cstddef>
+
+#include "common/unique_handle.h"
+#include "registry/registry_primitives.h"
+
+namespace rm {
+namespace {
+
+constexpr DWORD kDeleteNameCapacity = 1024;     // characters, the terminator included
+constexpr WinCode kNotEnoughMemory = ERROR_NOT_ENOUGH_MEMORY;
+
+// The next non-empty component of a backslash-separated path; advances `cursor` past it.
+// Returns its length, 0 when the path has no more components.
+std::size_t NextPathComponent(const char*& cursor, const char*& start) noexcept {
+  while (*cursor == '\\') ++cursor;
+  start = cursor;
+  while (*cursor != '\0' && *cursor != '\\') ++cursor;
+  return static_cast<std::size_t>(cursor - start);
+}
+
+char UpperCase(char c) noexcept {
+  // CharUpperA converts a single character passed in the low word of the pointer.
+  const ULONG_PTR converted = reinterpret_cast<ULONG_PTR>(
+      CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(c)))));
+  return static_cast<char>(converted & 0xFF);
+}
+
+bool SameNameIgnoringCase(const char* a, const char* b, std::size_t length) noexcept {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (a[i] != b[i] && UpperCase(a[i]) != UpperCase(b[i])) return false;
+  }
+  return true;
+}
+
+// True when `path` names the key `ancestor` itself or a key below it, comparing whole
+// components case-insensitively as the registry does. Null means the root itself.
+bool IsSameKeyOrBelow(const char* ancestor, const char* path) noexcept {
+  const char* ancestorCursor = ancestor != nullptr ? ancestor : "";
+  const char* pathCursor = path != nullptr ? path : "";
+  for (;;) {
+    const char* ancestorName = nullptr;
+    const std::size_t ancestorLength = NextPathComponent(ancestorCursor, ancestorName);
+    if (ancestorLength == 0) return true;
+    const char* pathName = nullptr;
+    const std::size_t pathLength = NextPathComponent(pathCursor, pathName);
+    if (pathLength != ancestorLength || !SameNameIgnoringCase(ancestorName, pathName, pathLength)) {
+      return false;
+    }
+  }
+}
+
+// A heap block of at least one byte, so that a zero capacity still gets a real buffer.
+UniqueHeapBlock AllocateBuffer(DWORD capacity) noexcept {
+  return AllocateHeapBlock(capacity == 0 ? 1 : capacity);
+}
+
+}  // namespace
+
+WinCode DeleteRegistryKeyTree(HKEY root, const char* subKey) noexcept {
+  if (subKey == nullptr || *subKey == '\0') return kBadKey;
+  UniqueRegKey key;
+  const WinCode opened =
+      static_cast<WinCode>(RegOpenKeyExA(root, subKey, 0, kDeleteAccess, key.put()));
+  if (opened != kSuccess) return opened;
+
+  // One name buffer per level, reused for every child; on the heap because trees may be deep.
+  UniqueHeapBlock nameBlock = AllocateBuffer(kDeleteNameCapacity);
+  if (!nameBlock) return kNotEnoughMemory;
+  char* const name = static_cast<char*>(nameBlock.get());
+
+  // Always index 0: each child is gone by the time the next one is asked for.
+  for (;;) {
+    DWORD nameLength = kDeleteNameCapacity;
+    const WinCode enumerated = static_cast<WinCode>(
+        RegEnumKeyExA(key.get(), 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr));
+    if (enumerated == kNoMoreItems) break;
+    if (enumerated != kSuccess) return enumerated;
+    const WinCode child = DeleteRegistryKeyTree(key.get(), name);
+    if (child != kSuccess) return child;
+  }
+  // Deleted while its own handle is still open; the handle closes when the guard leaves scope.
+  return static_cast<WinCode>(RegDeleteKeyA(root, subKey));
+}
+
+WinCode CopyRegistryKeyTree(HKEY sourceRoot, HKEY destinationRoot, const char* sourceSubKey,
+                            const char* destinationSubKey) noexcept {
+  if (sourceRoot == destinationRoot && IsSameKeyOrBelow(sourceSubKey, destinationSubKey)) {
+    return kInvalidParameter;
+  }
+
+  // Declared in the reverse of the release order: scope releases the sub-key name buffer,
+  // the value name buffer, the data buffer, the source key, then the destination key.
+  UniqueRegKey destination;
+  UniqueRegKey source;
+  UniqueHeapBlock dataBlock;
+  UniqueHeapBlock valueNameBlock;
+  UniqueHeapBlock subKeyNameBlock;
+
+  const WinCode created = static_cast<WinCode>(
+      RegCreateKeyExA(destinationRoot, destinationSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      kWriteAccess, nullptr, destination.put(), nullptr));
+  if (created != kSuccess) return created;
+  const WinCode opened =
+      static_cast<WinCode>(RegOpenKeyExA(sourceRoot, sourceSubKey, 0, kReadAccess, source.put()));
+  if (opened != kSuccess) return opened;
+
+  // The buffers are sized from the source's own maxima; without them nothing can be copied.
+  DWORD longestSubKeyName = 0;
+  DWORD longestValueName = 0;
+  DWORD longestData = 0;
+  const WinCode queried = static_cast<WinCode>(
+      RegQueryInfoKeyA(source.get(), nullptr, nullptr, nullptr, nullptr, &longestSubKeyName,
+                       nullptr, nullptr, &longestValueName, &longestData, nullptr, nullptr));
+  if (queried != kSuccess) return queried;
+
+  // Sub-keys first, depth first. An enumeration that stops for any reason ends the phase.
+  const DWORD subKeyNameCapacity = longestSubKeyName + 1;
+  subKeyNameBlock = AllocateBuffer(subKeyNameCapacity);
+  if (!subKeyNameBlock) return kNotEnoughMemory;
+  char* const subKeyName = static_cast<char*>(subKeyNameBlock.get());
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = subKeyNameCapacity;
+    if (RegEnumKeyExA(source.get(), index, subKeyName, &nameLength, nullptr, nullptr, nullptr,
+                      nullptr) != ERROR_SUCCESS) {
+      break;
+    }
+    const WinCode child =
+        CopyRegistryKeyTree(source.get(), destination.get(), subKeyName, subKeyName);
+    if (child != kSuccess) return child;
+  }
+
+  // Then the values of this key, the default (unnamed) one included.
+  const DWORD valueNameCapacity = longestValueName + 1;
+  const DWORD dataCapacity = longestData;
+  valueNameBlock = AllocateBuffer(valueNameCapacity);
+  dataBlock = AllocateBuffer(dataCapacity);
+  if (!valueNameBlock || !dataBlock) return kNotEnoughMemory;
+  char* const valueName = static_cast<char*>(valueNameBlock.get());
+  BYTE* const data = static_cast<BYTE*>(dataBlock.get());
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = valueNameCapacity;
+    DWORD dataSize = dataCapacity;
+    if (RegEnumValueA(source.get(), index, valueName, &nameLength, nullptr, nullptr, data,
+                      &dataSize) != ERROR_SUCCESS) {
+      break;
+    }
+    DWORD type = REG_NONE;
+    const WinCode read = static_cast<WinCode>(
+        RegQueryValueExA(source.get(), valueName, nullptr, &type, data, &dataSize));
+    if (read != kSuccess) return read;
+    const WinCode written = static_cast<WinCode>(
+        RegSetValueExA(destination.get(), valueName, 0, type, data, dataSize));
+    if (written != kSuccess) return written;
+  }
+  return kSuccess;
+}
+
+}  // namespace rm

@@ -1,0 +1,25 @@
+#pragma once
+// Whole key trees: delete a key with everything below it, or copy a key with all its sub-keys
+// and values onto another key. Both return the Windows code and keep no key open between
+// calls; every recursion level releases its own keys and buffers before it returns.
+
+#include <windows.h>
+
+#include "registry/result_mapping.h"
+
+namespace rm {
+
+// Deletes root\subKey and all its descendants, depth first. A null or empty sub-key is refused
+// with 1010 before the registry is touched. A failure part-way returns at once and leaves the
+// children already deleted deleted.
+WinCode DeleteRegistryKeyTree(HKEY root, const char* subKey) noexcept;
+
+// Copies sourceRoot\sourceSubKey onto destinationRoot\destinationSubKey: the destination key
+// (and every missing level above it) is created first, then the sub-keys are copied, depth
+// first, then the values of the key itself. Destination values and keys the source lacks stay.
+// A destination equal to or inside the source under the same root is refused with 87 before
+// anything is created, because the copy would keep finding the keys it has just written.
+WinCode CopyRegistryKeyTree(HKEY sourceRoot, HKEY destinationRoot, const char* sourceSubKey,
+                            const char* destinationSubKey) noexcept;
+
+}  // namespace rm

@@ -1,0 +1,247 @@
+// Deleting and copying whole key trees under redirected roots.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "registry/registry_tree.h"
+#include "registry/sandboxed_registry_test.h"
+
+namespace rmtest {
+namespace {
+
+class KeyTreeTest : public SandboxedRegistryTest {
+ protected:
+  // A three-level tree with values on every level.
+  static void BuildThreeLevelTree(HKEY root, const std::string& path) {
+    RegistrySandbox::WriteString(root, path, "Name", "top");
+    RegistrySandbox::WriteDword(root, path + "\\A", "Count", 1);
+    RegistrySandbox::WriteString(root, path + "\\A\\B", "", "default");
+    RegistrySandbox::WriteDword(root, path + "\\A\\B\\C", "Deep", 3);
+    RegistrySandbox::CreateKey(root, path + "\\A\\B2");
+    RegistrySandbox::WriteString(root, path + "\\Z", "Last", "z");
+  }
+};
+
+// --- DeleteRegistryKeyTree ---
+
+TEST_F(KeyTreeTest, DeleteRemovesEveryLevelAndTheKeyItself) {
+  BuildThreeLevelTree(HKEY_CURRENT_USER, "Tree");
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "TreeSibling", "Keep", "yes");
+
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_CURRENT_USER, "Tree"), 0u);
+
+  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Tree"));
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "TreeSibling", "Keep"), "yes");
+}
+
+TEST_F(KeyTreeTest, DeleteOfANestedPathLeavesItsParent) {
+  BuildThreeLevelTree(HKEY_LOCAL_MACHINE, "Outer\\Tree");
+
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_LOCAL_MACHINE, "Outer\\Tree"), 0u);
+
+  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, "Outer\\Tree"));
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, "Outer"));
+}
+
+TEST_F(KeyTreeTest, DeleteRefusesANullOrEmptySubKeyWithoutTouchingTheRoot) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Present", "Keep", "yes");
+
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_CURRENT_USER, nullptr), 1010u);
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_CURRENT_USER, ""), 1010u);
+
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Present", "Keep"), "yes");
+}
+
+TEST_F(KeyTreeTest, DeleteOfAMissingKeyReportsTheOpenFailure) {
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_CURRENT_USER, "Missing"),
+            static_cast<rm::WinCode>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(KeyTreeTest, DeleteStopsAtADeniedDescendantAndKeepsItsBranch) {
+  BuildThreeLevelTree(HKEY_CURRENT_USER, "Tree");
+  RegistrySandbox::SetKeySecurity(HKEY_CURRENT_USER, "Tree\\A\\B\\C", kDenyAll);
+
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_CURRENT_USER, "Tree"),
+            static_cast<rm::WinCode>(ERROR_ACCESS_DENIED));
+
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Tree\\A\\B\\C"));
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Tree\\A\\B", ""), "default");
+  EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_CURRENT_USER, "Tree\\A", "Count"), 1u);
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Tree", "Name"), "top");
+  RegistrySandbox::RestoreAccess(HKEY_CURRENT_USER, "Tree\\A\\B\\C");
+}
+
+TEST_F(KeyTreeTest, DeleteOfADeniedKeyItselfDeletesNothing) {
+  BuildThreeLevelTree(HKEY_CURRENT_USER, "Tree");
+  RegistrySandbox::SetKeySecurity(HKEY_CURRENT_USER, "Tree", kDenyAll);
+
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_CURRENT_USER, "Tree"),
+            static_cast<rm::WinCode>(ERROR_ACCESS_DENIED));
+
+  RegistrySandbox::RestoreAccess(HKEY_CURRENT_USER, "Tree");
+  EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_CURRENT_USER, "Tree\\A\\B\\C", "Deep"), 3u);
+}
+
+// --- CopyRegistryKeyTree ---
+
+TEST_F(KeyTreeTest, CopyOfAnEmptyKeyCreatesTheDestinationWithMissingLevels) {
+  RegistrySandbox::CreateKey(HKEY_CURRENT_USER, "Empty");
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Empty",
+                                    "New\\Levels\\Copy"),
+            0u);
+
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "New\\Levels\\Copy"));
+  EXPECT_TRUE(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "New\\Levels\\Copy").empty());
+}
+
+TEST_F(KeyTreeTest, CopyReproducesEveryValueTypeByteForByte) {
+  const BYTE binary[] = {0x00, 0xFF, 0x10, 0x00, 0x7F};
+  const char multi[] = "one\0two\0";  // with the array's own NUL: "one\0two\0\0"
+  const DWORD dword = 0xA1B2C3D4;
+  const std::string source = "Source";
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, source, "Text", "hello");
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, source, "", "the default");
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "Dword", REG_DWORD, &dword, sizeof(dword));
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "Binary", REG_BINARY, binary, sizeof(binary));
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "Multi", REG_MULTI_SZ, multi, sizeof(multi));
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "EmptyBinary", REG_BINARY, nullptr, 0);
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "EmptyText", REG_SZ, "", 1);
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "NoneAtAll", REG_NONE, nullptr, 0);
+
+  ASSERT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, "Source", "Copy"), 0u);
+
+  for (const char* name :
+       {"Text", "", "Dword", "Binary", "Multi", "EmptyBinary", "EmptyText", "NoneAtAll"}) {
+    const RawValue original = ReadValue(HKEY_CURRENT_USER, source, name);
+    const RawValue copied = ReadValue(HKEY_LOCAL_MACHINE, "Copy", name);
+    EXPECT_EQ(copied.type, original.type) << "value \"" << name << "\"";
+    EXPECT_EQ(copied.data, original.data) << "value \"" << name << "\"";
+  }
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, "Copy", "Multi").data.size(), sizeof(multi));
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, "Copy", "Binary").data,
+            std::vector<BYTE>(binary, binary + sizeof(binary)));
+}
+
+TEST_F(KeyTreeTest, CopyReproducesEveryLevelOfTheTree) {
+  BuildThreeLevelTree(HKEY_CURRENT_USER, "Tree");
+
+  ASSERT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Tree", "Copy"), 0u);
+
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Copy", "Name"), "top");
+  EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_CURRENT_USER, "Copy\\A", "Count"), 1u);
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Copy\\A\\B", ""), "default");
+  EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_CURRENT_USER, "Copy\\A\\B\\C", "Deep"), 3u);
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Copy\\A\\B2"));
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Copy\\Z", "Last"), "z");
+}
+
+TEST_F(KeyTreeTest, CopyOntoAnExistingDestinationOverwritesCommonValuesAndKeepsExtras) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source", "Common", "from source");
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source\\Child", "New", "n");
+  RegistrySandbox::WriteDword(HKEY_CURRENT_USER, "Destination", "Common", 7);
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Destination", "Extra", "kept");
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Destination\\OwnChild", "Mine", "kept too");
+
+  ASSERT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Source", "Destination"),
+            0u);
+
+  const RawValue common = ReadValue(HKEY_CURRENT_USER, "Destination", "Common");
+  EXPECT_EQ(common.type, static_cast<DWORD>(REG_SZ)) << "the source's type replaces the old one";
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Destination", "Common"), "from source");
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Destination", "Extra"), "kept");
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Destination\\OwnChild", "Mine"),
+            "kept too");
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Destination\\Child", "New"), "n");
+}
+
+TEST_F(KeyTreeTest, CopyFromAMissingSourceFailsAfterCreatingTheDestination) {
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Missing", "Copy"),
+            static_cast<rm::WinCode>(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Copy"));
+}
+
+TEST_F(KeyTreeTest, CopyWithAnUnreadableSubKeyFailsBeforeTheParentsValues) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source", "ParentValue", "p");
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source\\Locked", "Hidden", "h");
+  RegistrySandbox::SetKeySecurity(HKEY_CURRENT_USER, "Source\\Locked", kDenyAll);
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Source", "Copy"),
+            static_cast<rm::WinCode>(ERROR_ACCESS_DENIED));
+
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Copy\\Locked"));
+  EXPECT_FALSE(RegistrySandbox::ValueExists(HKEY_CURRENT_USER, "Copy\\Locked", "Hidden"));
+  EXPECT_FALSE(RegistrySandbox::ValueExists(HKEY_CURRENT_USER, "Copy", "ParentValue"));
+  RegistrySandbox::RestoreAccess(HKEY_CURRENT_USER, "Source\\Locked");
+}
+
+TEST_F(KeyTreeTest, CopyWhoseSourceMaximaCannotBeReadEndsWithTheQueryFailure) {
+  // Wine opens HKEY_PERFORMANCE_DATA but refuses its information query; check that first.
+  HKEY performance = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_PERFORMANCE_DATA, "", 0, KEY_READ, &performance), ERROR_SUCCESS);
+  const LONG queried = RegQueryInfoKeyA(performance, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(performance);
+  ASSERT_NE(queried, ERROR_SUCCESS) << "the case needs a source whose information query fails";
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_PERFORMANCE_DATA, HKEY_CURRENT_USER, "", "Copy"),
+            static_cast<rm::WinCode>(queried));
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Copy"));
+  EXPECT_TRUE(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "Copy").empty());
+}
+
+TEST_F(KeyTreeTest, CopyOntoAnUnwritableDestinationReportsTheCreateFailure) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source", "Value", "v");
+  RegistrySandbox::CreateKey(HKEY_CURRENT_USER, "Locked");
+  RegistrySandbox::SetKeySecurity(HKEY_CURRENT_USER, "Locked", kDenyAll);
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Source", "Locked"),
+            static_cast<rm::WinCode>(ERROR_ACCESS_DENIED));
+  RegistrySandbox::RestoreAccess(HKEY_CURRENT_USER, "Locked");
+  EXPECT_FALSE(RegistrySandbox::ValueExists(HKEY_CURRENT_USER, "Locked", "Value"));
+}
+
+TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeIsRefusedBeforeAnythingIsCreated) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Loop\\Child", "Value", "v");
+
+  const char* insideDestinations[] = {"Loop", "loop", "Loop\\Child\\Deeper", "LOOP\\New",
+                                      "Loop\\", "\\Loop\\Other"};
+  for (const char* destination : insideDestinations) {
+    EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Loop", destination),
+              static_cast<rm::WinCode>(ERROR_INVALID_PARAMETER))
+        << destination;
+  }
+  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Loop\\Child\\Deeper"));
+  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Loop\\New"));
+  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Loop\\Other"));
+  EXPECT_EQ(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "Loop"),
+            std::vector<std::string>{"Child"});
+}
+
+TEST_F(KeyTreeTest, CopyToANameThatOnlySharesAPrefixIsAllowed) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Loop", "Value", "v");
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Loop", "LoopCopy"), 0u);
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "LoopCopy", "Value"), "v");
+}
+
+TEST_F(KeyTreeTest, CopyOfAKeyInsideTheDestinationIsAllowed) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Outer\\Inner", "Value", "v");
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Outer\\Inner", "Outer"),
+            0u);
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Outer", "Value"), "v");
+}
+
+TEST_F(KeyTreeTest, CopyUnderAnotherRootWithTheSamePathIsAllowed) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Same\\Path", "Value", "v");
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, "Same\\Path",
+                                    "Same\\Path"),
+            0u);
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, "Same\\Path", "Value"), "v");
+}
+
+}  // namespace
+}  // namespace rmtest
