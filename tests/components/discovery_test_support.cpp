@@ -50,9 +50,14 @@ ScratchFolder::ScratchFolder() {
   static LONG counter = 0;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  path_ = std::string(temp) + "rm7731-discovery-" + std::to_string(GetCurrentProcessId()) + "-" +
-          std::to_string(InterlockedIncrement(&counter)) + "\\";
-  EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+  // Process ids come back, and a failed run may leave its folder behind: take the next free name.
+  for (;;) {
+    path_ = std::string(temp) + "rm7731-discovery-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(InterlockedIncrement(&counter)) + "\\";
+    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  ADD_FAILURE() << "cannot create " << path_;
 }
 
 ScratchFolder::~ScratchFolder() {

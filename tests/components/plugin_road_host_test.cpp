@@ -37,6 +37,27 @@ struct ComponentLibrary {
       Export<decltype(&QXFreeUnusedLibraries)>("_Z21QXFreeUnusedLibrariesv");
 };
 
+// Gives back a load reference taken by the test, also when an assertion ends the test early.
+class LoadReference {
+ public:
+  explicit LoadReference(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
+  ~LoadReference() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  LoadReference(const LoadReference&) = delete;
+  LoadReference& operator=(const LoadReference&) = delete;
+  HMODULE get() const { return module_; }
+  // Gives the reference back now; true when FreeLibrary succeeded.
+  bool Free() {
+    const bool freed = FreeLibrary(module_) != FALSE;
+    module_ = nullptr;
+    return freed;
+  }
+
+ private:
+  HMODULE module_;
+};
+
 // Every key and value below `path`, one line each, in enumeration order.
 void DumpTree(HKEY root, const std::string& path, std::string& out) {
   HKEY key = nullptr;
@@ -79,7 +100,8 @@ TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
   const std::string before = WholeRegistry();
 
   // The host's own load reference; the module must end with no other.
-  HMODULE module = LoadLibraryA(kModuleName);
+  LoadReference hostReference(kModuleName);
+  HMODULE module = hostReference.get();
   ASSERT_NE(module, nullptr);
   ComponentLibrary library(module);
   auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllRegisterServer"));
@@ -124,7 +146,7 @@ TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
   EXPECT_EQ(WholeRegistry(), before) << "unregistration did not restore the registry";
 
   // Only the host's own reference is left: the list gave back the one it held.
-  EXPECT_TRUE(FreeLibrary(module));
+  EXPECT_TRUE(hostReference.Free());
   EXPECT_EQ(GetModuleHandleA(kModuleName), nullptr) << "a load reference was kept";
 }
 
@@ -135,10 +157,10 @@ TEST(ModulePathFromTheBuiltModule, ResolvesABareNameBesideTheHostNotBesideTheLib
   ScratchFolder libraryFolder;
   const std::string libraryCopy = libraryFolder.CopyIn(kModuleName, "Rm7731_elsewhere.pid");
   libraryFolder.CopyIn(kGoodComponent, "discovery_component_beside_library.dll");
-  HMODULE module = LoadLibraryA(libraryCopy.c_str());
-  ASSERT_NE(module, nullptr);
+  LoadReference libraryReference(libraryCopy);
+  ASSERT_NE(libraryReference.get(), nullptr);
   {
-    ComponentLibrary library(module);
+    ComponentLibrary library(libraryReference.get());
     void* object = reinterpret_cast<void*>(0x1234);
     RegisterComponentFile(kFixtureClsid, "discovery_component_beside_library.dll");
     EXPECT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object), QXIR_LOADLIBRARY_FAILED);
@@ -152,7 +174,7 @@ TEST(ModulePathFromTheBuiltModule, ResolvesABareNameBesideTheHostNotBesideTheLib
     library.freeUnusedLibraries();
     EXPECT_FALSE(IsLoaded(kGoodComponent));
   }
-  EXPECT_TRUE(FreeLibrary(module));
+  EXPECT_TRUE(libraryReference.Free());
 }
 
 }  // namespace
