@@ -2,5 +2,34 @@
 // Component discovery and instantiation: the components of a category, their friendly names, creating an instance from a component's module and releasing unused modules.
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include "qx/results.h"
+
+// Reports the CLSIDs of the components registered in a category, in the registry's order.
+// With a null array, *count receives the number of components (its incoming value is
+// ignored). With an array, *count gives its capacity in GUIDs on entry and receives the
+// number written: at most the capacity, a full array not being an error. Any registry
+// failure gives QXIR_KEY_NOT_FOUND and leaves *count as it was. A null or empty category
+// name, or a null count, gives QXIR_INVALID_PARAMETER.
+tagQXINTRFCRESULT QXEnumComponents(const char* categoryName, GUID* clsids,
+                                   unsigned long* count) noexcept;
+
+// Copies the component's friendly name into `buffer` (`bufferSize` bytes). A null buffer is a
+// size probe: *sizeNeeded receives the stored size in bytes plus one. A buffer that is too
+// small gives QXIR_BUFFER_TOO_SMALL with the same figure in *sizeNeeded; when the name fits,
+// *sizeNeeded is not written.
+tagQXINTRFCRESULT QXGetComponentFriendlyName(const GUID& clsid, char* buffer,
+                                             unsigned long bufferSize,
+                                             unsigned long* sizeNeeded) noexcept;
+
+// Creates an instance of the component by loading its registered module file and asking the
+// module's class factory for `iid`. The class context is accepted and ignored: creation is
+// always in-process. On success the module stays loaded until QXFreeUnusedLibraries finds it
+// unused; on every failure after the load it is unloaded again.
+tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned long classContext,
+                                   const GUID& iid, void** object) noexcept;
+
+// Frees, one load reference at a time, every module loaded by QXCreateInstance whose
+// "DllCanUnloadNow" answers S_OK.
+void QXFreeUnusedLibraries() noexcept;

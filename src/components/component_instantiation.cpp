@@ -1,0 +1,107 @@
+// QXCreateInstance and QXFreeUnusedLibraries: creating a component by loading its module
+// directly and asking the module's class factory, and releasing modules no longer in use.
+#include "components/component_instantiation.h"
+
+#include <shlwapi.h>
+
+#include <cstring>
+#include <utility>
+
+#include "common/path_builder.h"
+#include "common/unique_handle.h"
+#include "components/clsid_text.h"
+#include "components/loaded_module_list.h"
+#include "components/registry_layout.h"
+#include "qx/component_instances.h"
+#include "registry/registry_primitives.h"
+#include "registry/result_mapping.h"
+
+namespace rm {
+
+using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
+
+namespace {
+
+// The directory of the host's executable with its trailing backslash, or false when the
+// executable's path cannot be had whole.
+bool HostExecutableDirectory(FilePath& directory) noexcept {
+  char executable[kFilePathCapacity];
+  const DWORD length = GetModuleFileNameA(nullptr, executable, sizeof(executable));
+  if (length == 0 || length >= sizeof(executable)) return false;  // none, or cut short
+  const char* lastSeparator = std::strrchr(executable, '\\');
+  if (lastSeparator == nullptr) return false;
+  directory.append(executable, static_cast<std::size_t>(lastSeparator - executable) + 1);
+  return directory.ok();
+}
+
+}  // namespace
+
+tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
+                                             unsigned long capacity,
+                                             unsigned long* sizeNeeded) noexcept {
+  ClsidText clsidText;
+  if (FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  if (path == nullptr || capacity == 0) return QXIR_INVALID_PARAMETER;
+
+  // Zeros first, so that a value stored without its terminator still ends inside the buffer
+  // when it is shorter than the buffer, and is caught below when it is not.
+  std::memset(path, 0, capacity);
+  unsigned long unreportedSize = 0;
+  const RegistryPath componentKey = ComponentKeyPath(clsidText.c_str());
+  const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), "File",
+                                               path, capacity,
+                                               sizeNeeded != nullptr ? sizeNeeded : &unreportedSize);
+  if (read != kSuccess) return MapByLookupRuleForInstantiation(read);
+  if (std::memchr(path, '\0', capacity) == nullptr) return QXIR_KEY_NOT_FOUND;
+
+  // A bare file name belongs to the host: it is looked for beside the host's executable,
+  // never beside this library. A value with any directory part is loaded as it stands.
+  FilePath directory;
+  if (!PathIsFileSpecA(path) || !HostExecutableDirectory(directory)) return QXIR_SUCCESS;
+  FilePath resolved;
+  resolved.append(directory.c_str()).append(path);
+  if (!resolved.ok() || resolved.length() >= capacity) return QXIR_KEY_NOT_FOUND;
+  std::memcpy(path, resolved.c_str(), resolved.length() + 1);
+  return QXIR_SUCCESS;
+}
+
+}  // namespace rm
+
+tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned long,
+                                   const GUID& iid, void** object) noexcept {
+  if (object == nullptr) return QXIR_INVALID_PARAMETER;
+  *object = nullptr;
+
+  char path[rm::kFilePathCapacity];
+  unsigned long sizeNeeded = 0;
+  const tagQXINTRFCRESULT resolved =
+      rm::ResolveComponentModulePath(clsid, path, sizeof(path), &sizeNeeded);
+  if (resolved != QXIR_SUCCESS) return resolved;
+
+  // The list entry is taken before the module is loaded: once an instance exists, listing
+  // its module cannot fail. Without memory for it, nothing is loaded.
+  rm::LoadedModuleEntryPtr entry = rm::NewLoadedModuleEntry();
+  if (!entry) return QXIR_LOADLIBRARY_FAILED;
+
+  // Every return before the module is listed unloads it again.
+  rm::UniqueModule module(LoadLibraryA(path));
+  if (!module) return QXIR_LOADLIBRARY_FAILED;
+
+  auto getClassObject = reinterpret_cast<rm::GetClassObjectFunction>(
+      GetProcAddress(module.get(), "DllGetClassObject"));
+  if (getClassObject == nullptr) return QXIR_NO_DLLGETCLASSOBJECT;
+
+  IClassFactory* factory = nullptr;
+  const HRESULT gotFactory = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  // A module that claims success without handing out a factory has failed all the same.
+  if (FAILED(gotFactory) || factory == nullptr) return QXIR_GETCLASSOBJECT_FAILED;
+
+  const HRESULT created = factory->CreateInstance(outer, iid, object);
+  factory->Release();
+  if (FAILED(created)) return QXIR_CREATEINSTANCE_FAILED;
+
+  rm::AppendLoadedModule(std::move(entry), module.release());
+  return QXIR_SUCCESS;
+}
+
+void QXFreeUnusedLibraries() noexcept { rm::FreeUnusedLoadedModules(); }

@@ -1,0 +1,39 @@
+#pragma once
+// The process-wide list of modules loaded by QXCreateInstance. Each entry stands for one load
+// reference: a module that served several instances is listed once per instance. Entries
+// leave the list only when the module's "DllCanUnloadNow" answered S_OK and FreeLibrary
+// succeeded; whatever is still listed when this library unloads stays loaded.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+
+namespace rm {
+
+// One list entry, allocated before the module is loaded so that listing the module after a
+// successful creation cannot fail.
+struct LoadedModuleEntry {
+  HMODULE module = nullptr;
+  LoadedModuleEntry* next = nullptr;
+};
+
+struct LoadedModuleEntryDeleter {
+  void operator()(LoadedModuleEntry* entry) const noexcept { delete entry; }
+};
+using LoadedModuleEntryPtr = std::unique_ptr<LoadedModuleEntry, LoadedModuleEntryDeleter>;
+
+// A new, unlisted entry; empty when memory is short.
+LoadedModuleEntryPtr NewLoadedModuleEntry() noexcept;
+
+// Lists `module` at the end, taking over the entry and the load reference it stands for.
+void AppendLoadedModule(LoadedModuleEntryPtr entry, HMODULE module) noexcept;
+
+// Walks the list front to back, asking each entry's module separately whether it can be
+// unloaded, and frees and unlists those that answer S_OK.
+void FreeUnusedLoadedModules() noexcept;
+
+// Entries listed right now.
+std::size_t LoadedModuleCount() noexcept;
+
+}  // namespace rm
