@@ -20,6 +20,8 @@ const char kRootKey[] = "SOFTWARE\\Varnel\\Component Installed";
 const char kCategoryKey[] = "SOFTWARE\\Varnel\\Component Installed\\Category\\CATEGORY_ProductIdentification";
 // A component that no test registers for real.
 const char kBrokenClsid[] = "{0B5E1A27-7F43-4C8E-9D2A-6E1F0C3B8A41}";
+// The plug-in of pidtool_fixture_cameras.dll, which reports two cameras.
+const char kCamerasClsid[] = "{6F3B2C1D-4E5A-4B7C-8D9E-0A1B2C3D4E5F}";
 
 std::string ComponentKey(const char* clsid) { return std::string(kRootKey) + "\\" + clsid; }
 std::string CategoryEntryKey(const char* clsid) { return std::string(kCategoryKey) + "\\" + clsid; }
@@ -58,7 +60,7 @@ class PidtoolInTheRealRegistry : public ::testing::Test {
   void TearDown() override { RemoveEverything(); }
 
   static void RemoveEverything() {
-    for (const char* clsid : {kPluginClsid, kBrokenClsid}) {
+    for (const char* clsid : {kPluginClsid, kBrokenClsid, kCamerasClsid}) {
       RegDeleteTreeA(HKEY_LOCAL_MACHINE, CategoryEntryKey(clsid).c_str());
       RegDeleteTreeA(HKEY_LOCAL_MACHINE, ComponentKey(clsid).c_str());
     }
@@ -66,6 +68,20 @@ class PidtoolInTheRealRegistry : public ::testing::Test {
                              std::string(kRootKey), std::string(kVendorKey)}) {
       SHDeleteEmptyKeyA(HKEY_LOCAL_MACHINE, path.c_str());
     }
+  }
+
+  // Registers a component the way QXRegisterServer writes one.
+  static void RegisterByHand(const char* clsid, const char* name, const std::string& file) {
+    WriteString(ComponentKey(clsid), "", name);
+    WriteString(ComponentKey(clsid), "File", file);
+    WriteString(CategoryEntryKey(clsid), "", name);
+  }
+
+  static std::string BesideThisProgram(const char* file) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string program(path, length);
+    return program.substr(0, program.rfind('\\') + 1) + file;
   }
 
   static void Register() {
@@ -201,9 +217,7 @@ TEST_F(PidtoolInTheRealRegistry, ReportsAMissingCategory) {
 
 TEST_F(PidtoolInTheRealRegistry, ReportsAPluginThatCannotBeCreatedAndGoesOnWithTheOthers) {
   Register();
-  WriteString(ComponentKey(kBrokenClsid), "", "Broken plug-in");
-  WriteString(ComponentKey(kBrokenClsid), "File", "Z:\\pidtool_tests\\no_such_module.pid");
-  WriteString(CategoryEntryKey(kBrokenClsid), "", "Broken plug-in");
+  RegisterByHand(kBrokenClsid, "Broken plug-in", "Z:\\pidtool_tests\\no_such_module.pid");
 
   const ToolRun run = RunPidtool({"products"});
   EXPECT_EQ(run.exitCode, 1u) << run.out;
@@ -216,6 +230,51 @@ TEST_F(PidtoolInTheRealRegistry, ReportsAPluginThatCannotBeCreatedAndGoesOnWithT
   EXPECT_TRUE(Contains(run.out, "the system knows no supported camera")) << "the real plug-in still ran\n"
                                                                           << run.out;
   EXPECT_TRUE(Contains(run.out, "2 plug-ins, 0 products")) << run.out;
+}
+
+TEST_F(PidtoolInTheRealRegistry, PrintsEveryRecordAPluginReportsDecoded) {
+  RegisterByHand(kCamerasClsid, "Camera fixture", BesideThisProgram("pidtool_fixture_cameras.dll"));
+
+  ToolRun run = RunPidtool({"products"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string expected =
+      std::string(kCamerasClsid) + "  Camera fixture\n"
+      "  created with QXCreateInstance; EnumerateProducts returned S_OK (0x00000000)\n"
+      "  product 1 of 2\n"
+      "    product code  070103020000008A\n"
+      "    kind          1 (0x00010000)\n"
+      "    active        yes (driver loaded)\n"
+      "    product name  RM7731 \"Field\" Camera\n"
+      "    driver        6.1.7601\n"
+      "    languages     en-US de-DE (mask 0x00000081)\n"
+      "  product 2 of 2\n"
+      "    product code  070103020000011C\n"
+      "    kind          2 (0x00010001)\n"
+      "    active        no (driver not loaded)\n"
+      "    product name  (none)\n"
+      "    driver        0.0.0\n"
+      "    languages     en-US (mask 0x00000001)\n"
+      "  released; QXFreeUnusedLibraries called\n"
+      "1 plug-in, 2 products\n";
+  EXPECT_EQ(run.out, expected);
+
+  run = RunPidtool({"products", "--json"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_TRUE(Contains(run.out, "\"productCode\": \"070103020000008A\",\n"
+                                "          \"kind\": 1,\n"
+                                "          \"productKind\": 65536,\n"
+                                "          \"active\": true,\n"
+                                "          \"productName\": \"RM7731 \\\"Field\\\" Camera\",\n"
+                                "          \"driverVersion\": \"6.1.7601\",\n"
+                                "          \"languages\": [\n"
+                                "            \"en-US\",\n"
+                                "            \"de-DE\"\n"
+                                "          ],\n"
+                                "          \"languageMask\": 129\n"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "\"productCode\": \"070103020000011C\"")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "\"productName\": \"\",")) << run.out;
 }
 
 }  // namespace
