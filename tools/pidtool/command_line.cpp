@@ -147,7 +147,7 @@ std::string ToolUsage() {
 std::string CommandHelp(const CommandSpec& command) {
   return CommandUsage(command) + "\n" + command.details +
          "\nOptions:\n"
-         "  --json    print the result as JSON for scripts\n"
+         "  --json    print the result as JSON for scripts (failures stay one line on stderr)\n"
          "  --help    print this help\n"
          "\nExit status: 0 on success, 1 on failure, 2 for bad arguments.\n";
 }
@@ -167,8 +167,8 @@ std::string ToolHelp() {
           "  --help    print this help; 'pidtool <command> --help' prints a command's help\n"
           "\nCLSIDs and object identifiers are written {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.\n"
           "The default category is " + kDefaultCategory + ".\n"
-          "Every failure prints one line naming the result (tagQXINTRFCRESULT or HRESULT, by\n"
-          "name and number) and what was being done.\n"
+          "Every failure prints one line on stderr naming what was being done and the result\n"
+          "(tagQXINTRFCRESULT or HRESULT, by name and number), also with --json.\n"
           "\nExit status: 0 on success, 1 on failure, 2 for bad arguments.\n";
   return text;
 }

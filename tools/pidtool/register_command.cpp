@@ -86,7 +86,7 @@ int RunRegistration(const ParsedCommandLine& parsed) {
         .Key("module").String(AnsiToUtf8(path))
         .Key("export").String(exportName)
         .Key("hresult").Number(static_cast<unsigned long>(result))
-        .Key("hresultName").String(DescribeHresult(result))
+        .Key("result").String(DescribeHresult(result))
         .EndObject();
     PrintOut(json.Text());
   } else {
