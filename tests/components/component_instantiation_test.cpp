@@ -197,7 +197,7 @@ TEST_F(ModulePath, ABareFileNameLoadsFromTheHostExecutablesDirectory) {
 
 TEST_F(ModulePath, ABareFileNameIsNotLookedForInTheCurrentDirectory) {
   ScratchFolder elsewhere;
-  elsewhere.CopyIn(kGoodComponent, "discovery_component_current_directory.dll");
+  CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_current_directory.dll");
   CurrentDirectoryScope inElsewhere(elsewhere.path());
   RegisterComponentFile(kFixtureClsid, "discovery_component_current_directory.dll");
   ExpectFailureUndone("discovery_component_current_directory.dll", QXIR_LOADLIBRARY_FAILED);
@@ -205,7 +205,7 @@ TEST_F(ModulePath, ABareFileNameIsNotLookedForInTheCurrentDirectory) {
 
 TEST_F(ModulePath, APathWithADirectoryIsLoadedAsItStands) {
   ScratchFolder elsewhere;
-  const std::string copy = elsewhere.CopyIn(kGoodComponent, "discovery_component_copy.dll");
+  const std::string copy = CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_copy.dll");
   RegisterComponentFile(kFixtureClsid, copy);
   char path[MAX_PATH] = {};
   unsigned long needed = 0;
@@ -276,7 +276,7 @@ TEST_F(FreeUnusedLibraries, KeepsAModuleWithoutDllCanUnloadNowLoadedAndListed) {
 
 TEST_F(FreeUnusedLibraries, AsksEveryEntrySeparatelyAndKeepsTheOthersInPlace) {
   ScratchFolder elsewhere;
-  const std::string copy = elsewhere.CopyIn(kGoodComponent, "discovery_component_second.dll");
+  const std::string copy = CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_second.dll");
   const std::string good = ExecutableDirectory() + kGoodComponent;
   const std::size_t listedBefore = rm::LoadedModuleCount();
 

@@ -46,37 +46,9 @@ std::string LoadedFrom(const std::string& moduleName) {
   return path;
 }
 
-ScratchFolder::ScratchFolder() {
-  static LONG counter = 0;
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  // Process ids come back, and a failed run may leave its folder behind: take the next free name.
-  for (;;) {
-    path_ = std::string(temp) + "rm7731-discovery-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(InterlockedIncrement(&counter)) + "\\";
-    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-  }
-  ADD_FAILURE() << "cannot create " << path_;
-}
-
-ScratchFolder::~ScratchFolder() {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((path_ + "*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((path_ + found.cFileName).c_str());
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryA(path_.c_str());
-}
-
-std::string ScratchFolder::CopyIn(const std::string& fileName, const std::string& newName) {
-  const std::string target = path_ + newName;
-  EXPECT_TRUE(CopyFileA((ExecutableDirectory() + fileName).c_str(), target.c_str(), FALSE))
-      << fileName << " -> " << target;
-  return target;
+std::string CopyFromExecutableDirectory(const ScratchFolder& folder, const std::string& fileName,
+                                       const std::string& newName) {
+  return folder.CopyFileIn(ExecutableDirectory() + fileName, newName);
 }
 
 CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder) {

@@ -1,10 +1,12 @@
 #pragma once
 // Helpers shared by the discovery and instantiation suites: component keys written into the
-// registry sandbox, where the test program lives, and scratch folders for copied modules.
+// registry sandbox, where the test program lives, and copying modules into scratch folders.
 
 #include <windows.h>
 
 #include <string>
+
+#include "support/scratch_folder.h"
 
 namespace rmtest {
 
@@ -23,21 +25,10 @@ bool IsLoaded(const std::string& moduleName);
 // The file a loaded module was loaded from, or "" when it is not loaded.
 std::string LoadedFrom(const std::string& moduleName);
 
-// A fresh folder that is removed, with the files in it, when the object goes.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  // Copies a file from the test program's folder into this one under `newName`; returns the
-  // new file's full path.
-  std::string CopyIn(const std::string& fileName, const std::string& newName);
-  const std::string& path() const { return path_; }  // with trailing backslash
-
- private:
-  std::string path_;
-};
+// Copies a file from the test program's folder into `folder` under `newName`; returns the
+// copy's full path.
+std::string CopyFromExecutableDirectory(const ScratchFolder& folder, const std::string& fileName,
+                                       const std::string& newName);
 
 // Makes `folder` the current directory for the object's life.
 class CurrentDirectoryScope {

@@ -155,8 +155,8 @@ TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
 TEST(ModulePathFromTheBuiltModule, ResolvesABareNameBesideTheHostNotBesideTheLibrary) {
   RegistrySandbox sandbox;
   ScratchFolder libraryFolder;
-  const std::string libraryCopy = libraryFolder.CopyIn(kModuleName, "Rm7731_elsewhere.pid");
-  libraryFolder.CopyIn(kGoodComponent, "discovery_component_beside_library.dll");
+  const std::string libraryCopy = CopyFromExecutableDirectory(libraryFolder, kModuleName, "Rm7731_elsewhere.pid");
+  CopyFromExecutableDirectory(libraryFolder, kGoodComponent, "discovery_component_beside_library.dll");
   LoadReference libraryReference(libraryCopy);
   ASSERT_NE(libraryReference.get(), nullptr);
   {

@@ -7,7 +7,7 @@
 
 #include "identification/identification_test_support.h"
 #include "identification/product_enumeration.h"
-#include "identification/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "support/registry_sandbox.h"
 
 namespace rmtest {

@@ -7,7 +7,7 @@
 #include "common/unique_handle.h"
 #include "qx/utilities.h"
 #include "util/profile_files.h"
-#include "util/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace rmtest {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qx/utilities.h"
-#include "util/scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "util/timing_measurement.h"
 
 namespace rmtest {

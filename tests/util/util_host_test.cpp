@@ -7,7 +7,7 @@
 
 #include "qx/utilities.h"
 #include "support/module_under_test.h"
-#include "util/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace rmtest {
 namespace {
