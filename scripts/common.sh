@@ -7,7 +7,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 configure_and_build() {
   "$root/scripts/install-deps"
-  cmake -S "$root" -B "$build" -G Ninja \
+  cmake --no-warn-unused-cli -S "$root" -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
   cmake --build "$build"
 }

@@ -1,72 +1,64 @@
-// pidtool: loads Rm7731.pid as a host does, creates the product identification plug-in
-// and prints every product it reports.
+// pidtool: the host tool for Rm7731.pid and the component registry. See ToolHelp().
 #include <windows.h>
-#include <unknwn.h>
+#include <objbase.h>
 
 #include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
 
-#include "product_identification.h"
+#include "command_line.h"
+#include "commands.h"
 
+namespace pidtool {
 namespace {
 
-using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
-using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
+int Run(const ParsedCommandLine& parsed) {
+  switch (parsed.command->id) {
+    case CommandId::Register:
+    case CommandId::Unregister: return RunRegistration(parsed);
+    case CommandId::List: return RunList(parsed);
+    case CommandId::Products: return RunProducts(parsed);
+    case CommandId::Show: return RunShow(parsed);
+    case CommandId::Id: return RunObjectId(parsed);
+    case CommandId::Name: return RunObjectName(parsed);
+  }
+  return kExitFailure;
+}
 
-int CALLBACK PrintProduct(const ProductInfo* info, ULONG_PTR context) {
-  ++*reinterpret_cast<int*>(context);
-  std::printf("product");
-  for (std::uint8_t byte : info->productCode) std::printf("%s%02X", &byte == info->productCode ? " " : "", byte);
-  std::printf(" kind 0x%08lX %s \"%s\" driver %ld.%ld.%ld languages 0x%08lX\n",
-              static_cast<unsigned long>(info->productKind),
-              (info->flags & kProductInfoActive) ? "active" : "inactive", info->productName,
-              static_cast<long>(info->driverVersion.major), static_cast<long>(info->driverVersion.minor),
-              static_cast<long>(info->driverVersion.build),
-              static_cast<unsigned long>(info->driverLanguageMask));
-  return 0;
+int Main(const std::vector<std::string>& words) {
+  const ParsedCommandLine parsed = ParseCommandLine(words);
+  switch (parsed.action) {
+    case ParsedCommandLine::Action::ShowHelp: {
+      const std::string help = parsed.command != nullptr ? CommandHelp(*parsed.command) : ToolHelp();
+      std::fputs(help.c_str(), stdout);
+      return kExitSuccess;
+    }
+    case ParsedCommandLine::Action::BadUsage: {
+      const std::string usage =
+          parsed.command != nullptr ? CommandUsage(*parsed.command) : ToolUsage();
+      const std::string where = parsed.command != nullptr ? std::string(" ") + parsed.command->name : "";
+      std::fprintf(stderr, "pidtool%s: %s\n%s", where.c_str(), parsed.error.c_str(), usage.c_str());
+      return kExitBadUsage;
+    }
+    case ParsedCommandLine::Action::Run: break;
+  }
+  // Component modules may expect COM to be initialised on the calling thread, as it is in
+  // any host application.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const int status = Run(parsed);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return status;
 }
 
 }  // namespace
+}  // namespace pidtool
 
 int main(int argc, char** argv) {
-  const char* modulePath = argc > 1 ? argv[1] : "Rm7731.pid";
-  HMODULE module = LoadLibraryA(modulePath);
-  if (module == nullptr) {
-    std::fprintf(stderr, "pidtool: cannot load %s (error %lu)\n", modulePath, GetLastError());
-    return 1;
+  try {
+    return pidtool::Main(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "pidtool: %s\n", failure.what());
+    return pidtool::kExitFailure;
   }
-  auto getClassObject = reinterpret_cast<GetClassObjectFunction>(GetProcAddress(module, "DllGetClassObject"));
-  auto canUnloadNow = reinterpret_cast<CanUnloadNowFunction>(GetProcAddress(module, "DllCanUnloadNow"));
-  if (getClassObject == nullptr || canUnloadNow == nullptr) {
-    std::fprintf(stderr, "pidtool: %s is not a COM server module\n", modulePath);
-    FreeLibrary(module);
-    return 1;
-  }
-
-  int status = 1;
-  void* out = nullptr;
-  HRESULT hr = getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory, &out);
-  if (FAILED(hr)) {
-    std::fprintf(stderr, "pidtool: DllGetClassObject failed: 0x%08lX\n", static_cast<unsigned long>(hr));
-  } else {
-    auto* factory = static_cast<IClassFactory*>(out);
-    hr = factory->CreateInstance(nullptr, IID_IProductIdentification, &out);
-    factory->Release();
-    if (FAILED(hr)) {
-      std::fprintf(stderr, "pidtool: CreateInstance failed: 0x%08lX\n", static_cast<unsigned long>(hr));
-    } else {
-      auto* plugin = static_cast<IProductIdentification*>(out);
-      int products = 0;
-      hr = plugin->EnumerateProducts(&PrintProduct, reinterpret_cast<ULONG_PTR>(&products));
-      plugin->Release();
-      if (FAILED(hr)) {
-        std::fprintf(stderr, "pidtool: EnumerateProducts failed: 0x%08lX\n", static_cast<unsigned long>(hr));
-      } else {
-        if (products == 0) std::printf("The system knows no supported camera.\n");
-        status = 0;
-      }
-    }
-  }
-  std::printf("DllCanUnloadNow: %s\n", canUnloadNow() == S_OK ? "S_OK" : "S_FALSE");
-  FreeLibrary(module);
-  return status;
 }

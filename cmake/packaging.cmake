@@ -1,0 +1,33 @@
+# `cmake --install` lays out what a host developer needs:
+#   bin/      Rm7731.pid and pidtool.exe
+#   include/  the public headers
+#   lib/      the import library libRm7731.dll.a and lib/cmake/Rm7731 (find_package(Rm7731))
+include(CMakePackageConfigHelpers)
+
+set(RM_INSTALL_BINDIR bin)
+set(RM_INSTALL_INCLUDEDIR include)
+set(RM_INSTALL_LIBDIR lib)
+set(RM_INSTALL_CMAKEDIR lib/cmake/Rm7731)
+
+target_include_directories(Rm7731 INTERFACE
+  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+  $<INSTALL_INTERFACE:${RM_INSTALL_INCLUDEDIR}>)
+
+install(TARGETS Rm7731 EXPORT Rm7731Targets
+  RUNTIME DESTINATION ${RM_INSTALL_BINDIR}
+  ARCHIVE DESTINATION ${RM_INSTALL_LIBDIR})
+install(TARGETS pidtool RUNTIME DESTINATION ${RM_INSTALL_BINDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION ${RM_INSTALL_INCLUDEDIR})
+
+install(EXPORT Rm7731Targets NAMESPACE Rm7731:: DESTINATION ${RM_INSTALL_CMAKEDIR})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/Rm7731Config.cmake.in
+  ${CMAKE_BINARY_DIR}/package/Rm7731Config.cmake
+  INSTALL_DESTINATION ${RM_INSTALL_CMAKEDIR}
+  PATH_VARS RM_INSTALL_INCLUDEDIR RM_INSTALL_BINDIR)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/Rm7731ConfigVersion.cmake
+  VERSION ${PROJECT_VERSION}
+  COMPATIBILITY SameMajorVersion)
+install(FILES
+  ${CMAKE_BINARY_DIR}/package/Rm7731Config.cmake
+  ${CMAKE_BINARY_DIR}/package/Rm7731ConfigVersion.cmake
+  DESTINATION ${RM_INSTALL_CMAKEDIR})

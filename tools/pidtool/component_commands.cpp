@@ -1,0 +1,157 @@
+// list and show: what the component registry holds for a category or a component.
+#include "commands.h"
+#include "component_queries.h"
+#include "guid_text.h"
+#include "json_writer.h"
+#include "registry_values.h"
+#include "reporting.h"
+#include "result_names.h"
+#include "text_format.h"
+
+namespace pidtool {
+namespace {
+
+std::string Returned(const char* function, tagQXINTRFCRESULT result) {
+  return std::string(function) + " returned " + DescribeResult(result);
+}
+
+const RegistryValue* FindValue(const RegistryKeyContents& contents, const char* name) {
+  for (const RegistryValue& value : contents.values) {
+    if (lstrcmpiA(value.name.c_str(), name) == 0) return &value;
+  }
+  return nullptr;
+}
+
+// "Label          first line", further lines aligned under the first.
+std::string Field(const std::string& label, const std::vector<std::string>& lines) {
+  constexpr std::size_t kWidth = 15;
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string left = i == 0 ? label : std::string();
+    left.resize(kWidth, ' ');
+    text += left + lines[i] + "\n";
+  }
+  return text;
+}
+
+bool IsRegistrationValue(const RegistryValue& value) {
+  return value.name.empty() || lstrcmpiA(value.name.c_str(), "File") == 0 ||
+         lstrcmpiA(value.name.c_str(), "RefCount") == 0;
+}
+
+}  // namespace
+
+int RunList(const ParsedCommandLine& parsed) {
+  const CommandSpec& command = *parsed.command;
+  const std::string category = parsed.arguments.empty() ? kDefaultCategory : parsed.arguments[0];
+
+  std::vector<GUID> clsids;
+  const tagQXINTRFCRESULT listed = ComponentsOfCategory(category, &clsids);
+  if (listed != QXIR_SUCCESS) {
+    return Failure(command, "listing the components of category '" + category + "' failed: " +
+                                Returned("QXEnumComponents", listed));
+  }
+
+  int status = kExitSuccess;
+  JsonWriter json;
+  json.BeginObject().Key("category").String(AnsiToUtf8(category)).Key("components").BeginArray();
+  std::string text = Printf("Category %s: %lu component%s\n", category.c_str(),
+                            static_cast<unsigned long>(clsids.size()),
+                            clsids.size() == 1 ? "" : "s");
+  for (const GUID& clsid : clsids) {
+    const std::string clsidText = FormatGuid(clsid);
+    std::string name;
+    const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &name);
+    if (named != QXIR_SUCCESS) {
+      status = Failure(command, "reading the friendly name of " + clsidText + " failed: " +
+                                    Returned("QXGetComponentFriendlyName", named));
+    }
+    text += "  " + clsidText + "  " + (named == QXIR_SUCCESS ? name : "(no friendly name)") + "\n";
+    json.BeginObject().Key("clsid").String(clsidText).Key("friendlyName");
+    if (named == QXIR_SUCCESS) {
+      json.String(AnsiToUtf8(name));
+    } else {
+      json.Null();
+    }
+    json.EndObject();
+  }
+  json.EndArray().EndObject();
+  PrintOut(parsed.json ? json.Text() : text);
+  return status;
+}
+
+int RunShow(const ParsedCommandLine& parsed) {
+  const CommandSpec& command = *parsed.command;
+  GUID clsid{};
+  int status = kExitFailure;
+  if (!GuidArgument(parsed, 0, "a CLSID", &clsid, &status)) return status;
+  const std::string clsidText = FormatGuid(clsid);
+
+  std::string name;
+  const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &name);
+  if (named != QXIR_SUCCESS) {
+    return Failure(command, clsidText + " is not a registered component: " +
+                                Returned("QXGetComponentFriendlyName", named));
+  }
+  std::string keyName;
+  const tagQXINTRFCRESULT keyed = ComponentKeyName(clsid, &keyName);
+  if (keyed != QXIR_SUCCESS) {
+    return Failure(command, "naming the registry key of " + clsidText + " failed: " +
+                                Returned("QXQueryRegistrySubKeyNameForComponent", keyed));
+  }
+  RegistryKeyContents contents;
+  const DWORD read = ReadRegistryKey(HKEY_LOCAL_MACHINE, keyName, &contents);
+  if (read != ERROR_SUCCESS) {
+    return Failure(command, "reading HKEY_LOCAL_MACHINE\\" + keyName + " failed with " +
+                                DescribeWindowsError(read));
+  }
+  const RegistryValue* file = FindValue(contents, "File");
+  const RegistryValue* refCount = FindValue(contents, "RefCount");
+
+  if (parsed.json) {
+    JsonWriter json;
+    json.BeginObject()
+        .Key("clsid").String(clsidText)
+        .Key("key").String("HKEY_LOCAL_MACHINE\\" + AnsiToUtf8(keyName))
+        .Key("friendlyName").String(AnsiToUtf8(name));
+    json.Key("file");
+    if (file != nullptr) {
+      WriteRegistryValueJson(json, *file);
+    } else {
+      json.Null();
+    }
+    json.Key("refCount");
+    if (refCount != nullptr) {
+      WriteRegistryValueJson(json, *refCount);
+    } else {
+      json.Null();
+    }
+    json.Key("otherValues").BeginArray();
+    for (const RegistryValue& value : contents.values) {
+      if (!IsRegistrationValue(value)) WriteRegistryValueJson(json, value);
+    }
+    json.EndArray().Key("subKeys").BeginArray();
+    for (const std::string& subKey : contents.subKeys) json.String(AnsiToUtf8(subKey));
+    json.EndArray().EndObject();
+    PrintOut(json.Text());
+    return kExitSuccess;
+  }
+
+  std::vector<std::string> others;
+  for (const RegistryValue& value : contents.values) {
+    if (IsRegistrationValue(value)) continue;
+    others.push_back(value.name + " (" + RegistryTypeName(value.type) + ") = " + RegistryDataText(value));
+  }
+  std::string text;
+  text += Field("Component", {clsidText});
+  text += Field("Key", {"HKEY_LOCAL_MACHINE\\" + keyName});
+  text += Field("Friendly name", {name});
+  text += Field("File", {file != nullptr ? RegistryDataText(*file) : "(none)"});
+  text += Field("RefCount", {refCount != nullptr ? RegistryDataText(*refCount) : "(none: a plain registration)"});
+  text += Field("Other values", others.empty() ? std::vector<std::string>{"(none)"} : others);
+  text += Field("Sub-keys", contents.subKeys.empty() ? std::vector<std::string>{"(none)"} : contents.subKeys);
+  PrintOut(text);
+  return kExitSuccess;
+}
+
+}  // namespace pidtool

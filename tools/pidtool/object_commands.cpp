@@ -1,0 +1,81 @@
+// id and name: the two directions of a component's object ID map.
+#include "commands.h"
+#include "component_queries.h"
+#include "guid_text.h"
+#include "json_writer.h"
+#include "reporting.h"
+#include "result_names.h"
+#include "text_format.h"
+#include "text_query.h"
+
+namespace pidtool {
+namespace {
+
+void PrintObject(const ParsedCommandLine& parsed, const std::string& clsid, const std::string& name,
+                 const std::string& objectId) {
+  if (parsed.json) {
+    JsonWriter json;
+    json.BeginObject()
+        .Key("clsid").String(clsid)
+        .Key("objectName").String(AnsiToUtf8(name))
+        .Key("objectId").String(objectId)
+        .EndObject();
+    PrintOut(json.Text());
+  } else {
+    PrintOut("Object '" + name + "' of " + clsid + ": " + objectId + "\n");
+  }
+}
+
+}  // namespace
+
+int RunObjectId(const ParsedCommandLine& parsed) {
+  const CommandSpec& command = *parsed.command;
+  GUID clsid{};
+  int status = kExitFailure;
+  if (!GuidArgument(parsed, 0, "a CLSID", &clsid, &status)) return status;
+  const std::string& objectName = parsed.arguments[1];
+  if (objectName.empty()) return BadArguments(command, "the object name is empty");
+  const std::string clsidText = FormatGuid(clsid);
+
+  // Assigning writes into the component's key; a component that is not registered gets none.
+  std::string friendlyName;
+  const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &friendlyName);
+  if (named != QXIR_SUCCESS) {
+    return Failure(command, clsidText + " is not a registered component: QXGetComponentFriendlyName returned " +
+                                DescribeResult(named) + "; no identifier was assigned");
+  }
+  GUID objectId{};
+  const tagQXINTRFCRESULT generated = QXGenerateObjectID(clsid, objectName.c_str(), &objectId, 0);
+  if (generated != QXIR_SUCCESS) {
+    return Failure(command, "getting the identifier of object '" + objectName + "' of " + clsidText +
+                                " failed: QXGenerateObjectID returned " + DescribeResult(generated));
+  }
+  PrintObject(parsed, clsidText, objectName, FormatGuid(objectId));
+  return kExitSuccess;
+}
+
+int RunObjectName(const ParsedCommandLine& parsed) {
+  const CommandSpec& command = *parsed.command;
+  GUID clsid{}, objectId{};
+  int status = kExitFailure;
+  if (!GuidArgument(parsed, 0, "a CLSID", &clsid, &status)) return status;
+  if (!GuidArgument(parsed, 1, "an object identifier", &objectId, &status)) return status;
+  const std::string clsidText = FormatGuid(clsid);
+  const std::string objectIdText = FormatGuid(objectId);
+
+  std::string name;
+  const tagQXINTRFCRESULT result = ReadLibraryText(
+      [&](char* buffer, unsigned long size, unsigned long* needed) {
+        return QXGetObjectKey(clsid, objectId, buffer, size, needed);
+      },
+      &name);
+  if (result != QXIR_SUCCESS) {
+    return Failure(command, "looking up the name of object " + objectIdText + " of " + clsidText +
+                                " failed: QXGetObjectKey returned " + DescribeResult(result) +
+                                (result == QXIR_REGISTRY_ERROR ? " (no object ID map holds it)" : ""));
+  }
+  PrintObject(parsed, clsidText, name, objectIdText);
+  return kExitSuccess;
+}
+
+}  // namespace pidtool

@@ -1,0 +1,151 @@
+// products: every product identification plug-in created as a host creates it, asked for
+// the products the system knows, and released again.
+#include "commands.h"
+#include "component_queries.h"
+#include "guid_text.h"
+#include "json_writer.h"
+#include "product_identification.h"
+#include "product_record.h"
+#include "reporting.h"
+#include "result_names.h"
+#include "text_format.h"
+
+namespace pidtool {
+namespace {
+
+struct Collected {
+  std::vector<DecodedProduct> products;
+  bool lost = false;  // a record could not be kept
+};
+
+// Called by the plug-in once per product, synchronously; the record lives only until it
+// returns. Nothing may be thrown back into the module.
+int CALLBACK CollectProduct(const ProductInfo* info, ULONG_PTR context) {
+  auto* collected = reinterpret_cast<Collected*>(context);
+  try {
+    if (info != nullptr) collected->products.push_back(DecodeProduct(*info));
+  } catch (...) {
+    collected->lost = true;
+  }
+  return 0;
+}
+
+// Releases the interface it holds when it leaves scope.
+template <typename Interface>
+class Held {
+ public:
+  Held() = default;
+  ~Held() {
+    if (pointer_ != nullptr) pointer_->Release();
+  }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  void** put() { return reinterpret_cast<void**>(&pointer_); }
+  Interface* operator->() const { return pointer_; }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
+struct ComponentReport {
+  std::string clsid;
+  std::string friendlyName;  // empty when it could not be read
+  bool created = false;
+  HRESULT enumerated = E_FAIL;
+  Collected collected;
+};
+
+// Creates one plug-in, lets it enumerate, releases it and lets the library free its module.
+// Returns the failure line, or an empty text.
+std::string AskPlugin(const GUID& clsid, ComponentReport* report) {
+  {
+    Held<IProductIdentification> plugin;
+    const tagQXINTRFCRESULT created = QXCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
+                                                       IID_IProductIdentification, plugin.put());
+    if (created != QXIR_SUCCESS) {
+      return "creating " + report->clsid + " for IProductIdentification failed: QXCreateInstance returned " +
+             DescribeResult(created);
+    }
+    report->created = true;
+    report->enumerated = plugin->EnumerateProducts(&CollectProduct, reinterpret_cast<ULONG_PTR>(&report->collected));
+  }
+  QXFreeUnusedLibraries();
+  if (FAILED(report->enumerated)) {
+    return "EnumerateProducts of " + report->clsid + " failed with " + DescribeHresult(report->enumerated);
+  }
+  if (report->collected.lost) return "out of memory keeping the products of " + report->clsid;
+  return std::string();
+}
+
+std::string ReportText(const ComponentReport& report) {
+  std::string text = report.clsid + "  " + (report.friendlyName.empty() ? "(no friendly name)" : report.friendlyName) + "\n";
+  if (!report.created) return text + "  not created\n";
+  text += "  created with QXCreateInstance; EnumerateProducts returned " + DescribeHresult(report.enumerated) + "\n";
+  const std::vector<DecodedProduct>& products = report.collected.products;
+  if (products.empty() && SUCCEEDED(report.enumerated)) text += "  the system knows no supported camera\n";
+  for (std::size_t i = 0; i < products.size(); ++i) {
+    text += Printf("  product %lu of %lu\n", static_cast<unsigned long>(i + 1),
+                   static_cast<unsigned long>(products.size())) + ProductText(products[i], "    ");
+  }
+  return text + "  released; QXFreeUnusedLibraries called\n";
+}
+
+void WriteReportJson(JsonWriter& json, const ComponentReport& report) {
+  json.BeginObject().Key("clsid").String(report.clsid).Key("friendlyName");
+  if (report.friendlyName.empty()) {
+    json.Null();
+  } else {
+    json.String(AnsiToUtf8(report.friendlyName));
+  }
+  json.Key("created").Bool(report.created);
+  if (report.created) {
+    json.Key("enumerateProducts").String(DescribeHresult(report.enumerated));
+    json.Key("products").BeginArray();
+    for (const DecodedProduct& product : report.collected.products) WriteProductJson(json, product);
+    json.EndArray();
+  }
+  json.EndObject();
+}
+
+}  // namespace
+
+int RunProducts(const ParsedCommandLine& parsed) {
+  const CommandSpec& command = *parsed.command;
+  std::vector<GUID> clsids;
+  const tagQXINTRFCRESULT listed = ComponentsOfCategory(kDefaultCategory, &clsids);
+  if (listed != QXIR_SUCCESS) {
+    return Failure(command, std::string("listing the components of category '") + kDefaultCategory +
+                                "' failed: QXEnumComponents returned " + DescribeResult(listed));
+  }
+
+  int status = kExitSuccess;
+  std::size_t productCount = 0;
+  std::string text;
+  JsonWriter json;
+  json.BeginObject().Key("category").String(kDefaultCategory).Key("components").BeginArray();
+  for (const GUID& clsid : clsids) {
+    ComponentReport report;
+    report.clsid = FormatGuid(clsid);
+    const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &report.friendlyName);
+    if (named != QXIR_SUCCESS) {
+      report.friendlyName.clear();
+      status = Failure(command, "reading the friendly name of " + report.clsid +
+                                    " failed: QXGetComponentFriendlyName returned " + DescribeResult(named));
+    }
+    const std::string failure = AskPlugin(clsid, &report);
+    if (!failure.empty()) status = Failure(command, failure);
+    productCount += report.collected.products.size();
+    text += ReportText(report);
+    WriteReportJson(json, report);
+  }
+  json.EndArray().EndObject();
+
+  if (clsids.empty()) text += std::string("No component is registered in category ") + kDefaultCategory + ".\n";
+  text += Printf("%lu plug-in%s, %lu product%s\n", static_cast<unsigned long>(clsids.size()),
+                 clsids.size() == 1 ? "" : "s", static_cast<unsigned long>(productCount),
+                 productCount == 1 ? "" : "s");
+  PrintOut(parsed.json ? json.Text() : text);
+  return status;
+}
+
+}  // namespace pidtool

@@ -1,0 +1,38 @@
+#pragma once
+// Reads every value and sub-key name of one registry key, for `show`.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "json_writer.h"
+
+namespace pidtool {
+
+struct RegistryValue {
+  std::string name;  // ANSI; empty for the default value
+  DWORD type = REG_NONE;
+  std::vector<unsigned char> data;
+};
+
+struct RegistryKeyContents {
+  std::vector<RegistryValue> values;
+  std::vector<std::string> subKeys;
+};
+
+// Opens root\path for reading and collects its values and sub-key names in the registry's
+// order. Returns the Windows error of the first step that failed.
+DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents);
+
+// "REG_SZ", "REG_DWORD", ...; "type 42" for a type without a name.
+std::string RegistryTypeName(DWORD type);
+
+// The value's data for people: the text, "7 (0x00000007)", or the bytes in hexadecimal.
+std::string RegistryDataText(const RegistryValue& value);
+
+// The value as a JSON object: name, type and data (a string for text types, a number for
+// REG_DWORD and REG_QWORD, hexadecimal text for the rest).
+void WriteRegistryValueJson(JsonWriter& json, const RegistryValue& value);
+
+}  // namespace pidtool
