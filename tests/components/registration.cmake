@@ -12,4 +12,5 @@ rm_add_test_suite(registration_tests
 rm_add_test_suite(registration_host_tests HOST
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/registration_host_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/regsvr32_client_test.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/regsvr32_client_test.cpp
+  PROPERTIES RESOURCE_LOCK real_hklm)
