@@ -108,7 +108,8 @@ int QueryProductDetails(DeviceServices& services, const char* hardwareId, char* 
   if (!ReadInfName(key.get(), working)) return 1;
   if (!FindInfFile(services, working, sizeof path, path)) return 1;
 
-  UniqueInfFile inf(SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, nullptr));
+  UINT errorLine = 0;  // not used
+  UniqueInfFile inf(SetupOpenInfFileA(path, nullptr, INF_STYLE_WIN4, &errorLine));
   if (!inf) return 1;
   if (!SetupGetLineTextA(nullptr, inf.get(), "Version", "DriverVer", path, sizeof path, nullptr)) {
     return 1;
