@@ -34,8 +34,8 @@ tagQXINTRFCRESULT QXDeleteRegistryKey(HKEY root, const char* subKey) noexcept;
 
 // Copies sourceRoot\sourceSubKey with all its sub-keys and values onto
 // destinationRoot\destinationSubKey, creating the destination first. Values and keys of the
-// destination that the source lacks stay. A destination equal to or inside the source under
-// the same root handle gives QXIR_REGISTRY_ERROR before anything is created.
+// destination that the source lacks stay. A destination inside the source under the same root
+// handle gives QXIR_REGISTRY_ERROR before anything is created.
 tagQXINTRFCRESULT QXCopyRegistryKey(HKEY sourceRoot, HKEY destinationRoot,
                                     const char* sourceSubKey,
                                     const char* destinationSubKey) noexcept;

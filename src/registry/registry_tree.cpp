@@ -34,16 +34,16 @@ bool SameNameIgnoringCase(const char* a, const char* b, std::size_t length) noex
   return true;
 }
 
-// True when `path` names the key `ancestor` itself or a key below it, comparing whole
+// True when `path` names a key below `ancestor` (not the key itself), comparing whole
 // components case-insensitively as the registry does. Null means the root itself.
-bool IsSameKeyOrBelow(const char* ancestor, const char* path) noexcept {
+bool IsBelow(const char* ancestor, const char* path) noexcept {
   const char* ancestorCursor = ancestor != nullptr ? ancestor : "";
   const char* pathCursor = path != nullptr ? path : "";
   for (;;) {
     const char* ancestorName = nullptr;
     const std::size_t ancestorLength = NextPathComponent(ancestorCursor, ancestorName);
-    if (ancestorLength == 0) return true;
     const char* pathName = nullptr;
+    if (ancestorLength == 0) return NextPathComponent(pathCursor, pathName) != 0;
     const std::size_t pathLength = NextPathComponent(pathCursor, pathName);
     if (pathLength != ancestorLength || !SameNameIgnoringCase(ancestorName, pathName, pathLength)) {
       return false;
@@ -86,7 +86,7 @@ WinCode DeleteRegistryKeyTree(HKEY root, const char* subKey) noexcept {
 
 WinCode CopyRegistryKeyTree(HKEY sourceRoot, HKEY destinationRoot, const char* sourceSubKey,
                             const char* destinationSubKey) noexcept {
-  if (sourceRoot == destinationRoot && IsSameKeyOrBelow(sourceSubKey, destinationSubKey)) {
+  if (sourceRoot == destinationRoot && IsBelow(sourceSubKey, destinationSubKey)) {
     return kInvalidParameter;
   }
 

@@ -17,8 +17,9 @@ WinCode DeleteRegistryKeyTree(HKEY root, const char* subKey) noexcept;
 // Copies sourceRoot\sourceSubKey onto destinationRoot\destinationSubKey: the destination key
 // (and every missing level above it) is created first, then the sub-keys are copied, depth
 // first, then the values of the key itself. Destination values and keys the source lacks stay.
-// A destination equal to or inside the source under the same root is refused with 87 before
-// anything is created, because the copy would keep finding the keys it has just written.
+// A destination inside the source under the same root is refused with 87 before anything is
+// created, because the copy would keep finding the keys it has just written. A copy of a key
+// onto itself rewrites what is there and changes nothing.
 WinCode CopyRegistryKeyTree(HKEY sourceRoot, HKEY destinationRoot, const char* sourceSubKey,
                             const char* destinationSubKey) noexcept;
 

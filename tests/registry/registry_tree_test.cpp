@@ -205,8 +205,8 @@ TEST_F(KeyTreeTest, CopyOntoAnUnwritableDestinationReportsTheCreateFailure) {
 TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeIsRefusedBeforeAnythingIsCreated) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Loop\\Child", "Value", "v");
 
-  const char* insideDestinations[] = {"Loop", "loop", "Loop\\Child\\Deeper", "LOOP\\New",
-                                      "Loop\\", "\\Loop\\Other"};
+  const char* insideDestinations[] = {"Loop\\Child\\Deeper", "LOOP\\New", "\\Loop\\Other",
+                                      "Loop\\Child"};
   for (const char* destination : insideDestinations) {
     EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Loop", destination),
               static_cast<rm::WinCode>(ERROR_INVALID_PARAMETER))
@@ -217,6 +217,21 @@ TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeIsRefusedBeforeAnythingIsCreated) {
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Loop\\Other"));
   EXPECT_EQ(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "Loop"),
             std::vector<std::string>{"Child"});
+}
+
+TEST_F(KeyTreeTest, CopyOfAKeyOntoItselfChangesNothing) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Loop\\Child", "Value", "v");
+  RegistrySandbox::WriteDword(HKEY_CURRENT_USER, "Loop", "Count", 7);
+
+  for (const char* destination : {"Loop", "loop", "Loop\\"}) {
+    EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Loop", destination), 0u)
+        << destination;
+  }
+  EXPECT_EQ(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "Loop"),
+            std::vector<std::string>{"Child"});
+  EXPECT_TRUE(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "Loop\\Child").empty());
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Loop\\Child", "Value"), "v");
+  EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_CURRENT_USER, "Loop", "Count"), 7u);
 }
 
 TEST_F(KeyTreeTest, CopyToANameThatOnlySharesAPrefixIsAllowed) {
