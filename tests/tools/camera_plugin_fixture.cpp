@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "product_identification.h"
+#include "support/fixture_com_object.h"
 
 namespace {
 
@@ -16,10 +17,10 @@ constexpr CLSID kFixtureClsid = {0x6F3B2C1D, 0x4E5A, 0x4B7C, {0x8D, 0x9E, 0x0A, 
 
 LONG g_liveObjects = 0;
 
-class CameraPlugin final : public IProductIdentification {
+class CameraPlugin final : public rmtest::FixtureComObject<IProductIdentification> {
  public:
   CameraPlugin() { InterlockedIncrement(&g_liveObjects); }
-  virtual ~CameraPlugin() { InterlockedDecrement(&g_liveObjects); }
+  ~CameraPlugin() override { InterlockedDecrement(&g_liveObjects); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IProductIdentification)) {
@@ -29,12 +30,6 @@ class CameraPlugin final : public IProductIdentification {
     }
     *out = nullptr;
     return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT STDMETHODCALLTYPE EnumerateProducts(ProductInfoCallback callback, ULONG_PTR context) override {
@@ -73,10 +68,9 @@ class CameraPlugin final : public IProductIdentification {
     record->driverLanguageMask = languages;
   }
 
-  LONG references_ = 1;
 };
 
-class CameraPluginFactory final : public IClassFactory {
+class CameraPluginFactory final : public rmtest::FixtureComObject<IClassFactory> {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
@@ -87,12 +81,6 @@ class CameraPluginFactory final : public IClassFactory {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     CameraPlugin* plugin = new CameraPlugin;
@@ -101,9 +89,6 @@ class CameraPluginFactory final : public IClassFactory {
     return result;
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
- private:
-  LONG references_ = 1;
 };
 
 }  // namespace
