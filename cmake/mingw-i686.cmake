@@ -1,17 +1,5 @@
-# Cross-builds 32-bit Windows binaries with mingw-w64 (posix thread model) and runs them with Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Programs built here run through Wine (CTest, gtest discovery); the main
-# CMakeLists adds the scratch prefix to this command.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# 32-bit Windows (PE32): the product. Debian's `wine` script runs it with the 32-bit loader.
+set(RM_MINGW_ARCH i686)
+set(RM_WINE wine)
+set(RM_WINE_ENV)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

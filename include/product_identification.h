@@ -38,7 +38,7 @@ constexpr std::uint32_t kProductKindSecond = 0x00010001;
 // One product. The record and the texts it points to are valid only until the callback
 // returns: copy what you want to keep.
 struct ProductInfo {
-  std::uint32_t size;               // 72
+  std::uint32_t size;               // sizeof(ProductInfo): 72 on 32-bit, 88 on 64-bit Windows
   std::uint8_t productCode[8];      // 64-bit product code, most significant byte first
   const char* productName;          // product name from the driver key; may be empty
   const char* driverName;           // the same text as productName
@@ -66,11 +66,14 @@ __CRT_UUID_DECL(IProductIdentification, 0x8A4D0E63, 0x2F71, 0x4B9C, 0x9E, 0x25, 
                 0x44, 0x0A, 0x3B, 0x86)
 #endif
 
-#if defined(_M_IX86) || defined(__i386__)
+// The layout is an interface with the host. Field order and the widths of the non-pointer
+// fields are the same on both architectures; on 64-bit Windows the three pointers are 8 bytes
+// at natural alignment, which moves everything after productCode and makes the record 88 bytes.
 static_assert(sizeof(VersionBlock) == 16, "VersionBlock is 16 bytes");
 static_assert(offsetof(VersionBlock, size) == 0 && offsetof(VersionBlock, major) == 4 &&
                   offsetof(VersionBlock, minor) == 8 && offsetof(VersionBlock, build) == 12,
               "VersionBlock layout");
+#if defined(_M_IX86) || defined(__i386__)
 static_assert(sizeof(ProductInfo) == 72, "ProductInfo is 72 bytes on 32-bit Windows");
 static_assert(offsetof(ProductInfo, size) == 0 && offsetof(ProductInfo, productCode) == 4 &&
                   offsetof(ProductInfo, productName) == 12 &&
@@ -80,5 +83,18 @@ static_assert(offsetof(ProductInfo, size) == 0 && offsetof(ProductInfo, productC
                   offsetof(ProductInfo, auxLanguageMask) == 48 &&
                   offsetof(ProductInfo, driverVersion) == 52 &&
                   offsetof(ProductInfo, driverLanguageMask) == 68,
-              "ProductInfo layout");
+              "ProductInfo layout on 32-bit Windows");
+#elif defined(_M_X64) || defined(__x86_64__)
+static_assert(sizeof(ProductInfo) == 88, "ProductInfo is 88 bytes on 64-bit Windows");
+static_assert(offsetof(ProductInfo, size) == 0 && offsetof(ProductInfo, productCode) == 4 &&
+                  offsetof(ProductInfo, productName) == 16 &&
+                  offsetof(ProductInfo, driverName) == 24 && offsetof(ProductInfo, auxName) == 32 &&
+                  offsetof(ProductInfo, productKind) == 40 && offsetof(ProductInfo, flags) == 44 &&
+                  offsetof(ProductInfo, auxVersion) == 48 &&
+                  offsetof(ProductInfo, auxLanguageMask) == 64 &&
+                  offsetof(ProductInfo, driverVersion) == 68 &&
+                  offsetof(ProductInfo, driverLanguageMask) == 84,
+              "ProductInfo layout on 64-bit Windows");
+#else
+#error "ProductInfo has a fixed layout only for x86 and x64 Windows"
 #endif

@@ -9,6 +9,7 @@
 #include "discovery_test_support.h"
 #include "product_identification.h"
 #include "qx_framework.h"
+#include "support/architecture.h"
 #include "support/registry_sandbox.h"
 
 namespace rmtest {
@@ -88,7 +89,7 @@ std::string WholeRegistry() {
 }
 
 int CALLBACK CountProduct(const ProductInfo* info, ULONG_PTR context) {
-  EXPECT_EQ(info->size, 72u);
+  EXPECT_EQ(info->size, rmtest::kProductInfoSize);
   ++*reinterpret_cast<int*>(context);
   return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "identification/device_presence.h"
 #include "identification/identification_test_support.h"
+#include "support/architecture.h"
 
 namespace rmtest {
 namespace {
@@ -174,11 +175,13 @@ TEST_F(DevicePresenceTest, EnumeratorWalkThatCannotRunIsNotFound) {
   EXPECT_EQ(Query(), DevicePresence::NotFound) << "list read fails";
   EXPECT_EQ(rm::LiveHandleCount(rm::HandleKind::HeapBlock), blocksBefore) << "block freed";
 
-  tree.ReportIdListSize(0xFFFFFFF0u);
-  EXPECT_EQ(Query(), DevicePresence::NotFound) << "the heap refuses the block";
+  if (!rmtest::kIs64Bit) {  // a 64-bit heap grants any 32-bit size
+    tree.ReportIdListSize(0xFFFFFFF0u);
+    EXPECT_EQ(Query(), DevicePresence::NotFound) << "the heap refuses the block";
+  }
   tree.ReportIdListSize(0);
   EXPECT_EQ(Query(), DevicePresence::NotFound) << "size 0";
-  EXPECT_EQ(tree.Calls(Op::GetDeviceIdList), 2) << "neither of the last two read a list";
+  EXPECT_EQ(tree.Calls(Op::GetDeviceIdList), 2) << "no list read after the failed one";
 
   tree.Fail(Op::GetDeviceIdListSize);
   EXPECT_EQ(Query(), DevicePresence::NotFound) << "size query fails";

@@ -8,6 +8,7 @@
 #include "identification/identification_test_support.h"
 #include "identification/product_enumeration.h"
 #include "support/scratch_folder.h"
+#include "support/architecture.h"
 #include "support/registry_sandbox.h"
 
 namespace rmtest {
@@ -73,7 +74,7 @@ class ProductEnumerationTest : public DeviceTreeTest {
 };
 
 void ExpectFixedFields(const Reported& report) {
-  EXPECT_EQ(report.record.size, 72u);
+  EXPECT_EQ(report.record.size, rmtest::kProductInfoSize);
   EXPECT_EQ(report.auxName, "");
   EXPECT_EQ(report.record.auxVersion.size, 16u);
   EXPECT_EQ(report.record.auxVersion.major, 0);

@@ -250,7 +250,12 @@ TEST_F(TypedWriteTest, ValueTypesChooseTheRegistryTypeAndKeepTheBytes) {
         << c.name;
     const RawValue stored = ReadValue(HKEY_CURRENT_USER, "New\\Levels", c.name);
     EXPECT_EQ(stored.type, c.expected) << c.name;
-    EXPECT_EQ(stored.data, Bytes(data, sizeof(data))) << c.name;
+    // The bytes handed over arrive unchanged; 64-bit Wine terminates unterminated REG_SZ data.
+    std::vector<BYTE> handedOver = stored.data;
+    if (c.expected == REG_SZ && handedOver.size() == sizeof(data) + 1 && handedOver.back() == 0) {
+      handedOver.pop_back();
+    }
+    EXPECT_EQ(handedOver, Bytes(data, sizeof(data))) << c.name;
   }
 }
 

@@ -1,7 +1,8 @@
 # Installs the built tree into a scratch prefix, configures and builds the host project of
 # package_host/ against it with the same toolchain, and runs the host under Wine.
-#   -DBUILD_DIR= -DSOURCE_DIR= -DWORK_DIR= -DTOOLCHAIN= -DWINE_ENV= (;-separated env words)
-foreach(variable BUILD_DIR SOURCE_DIR WORK_DIR TOOLCHAIN WINE_ENV)
+#   -DBUILD_DIR= -DSOURCE_DIR= -DWORK_DIR= -DTOOLCHAIN= (the tree's own)
+#   -DWINE_COMMAND= (;-separated: the Wine of the tree's width with its environment)
+foreach(variable BUILD_DIR SOURCE_DIR WORK_DIR TOOLCHAIN WINE_COMMAND)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "${variable} is not set")
   endif()
@@ -30,5 +31,5 @@ endforeach()
 run_step("configuring the host project" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/host -G Ninja
   -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release -DRm7731_DIR=${prefix}/lib/cmake/Rm7731)
 run_step("building the host project" ${CMAKE_COMMAND} --build ${WORK_DIR}/host)
-run_step("running the host under Wine" env ${WINE_ENV} wine ${WORK_DIR}/host/package_host.exe)
+run_step("running the host under Wine" ${WINE_COMMAND} ${WORK_DIR}/host/package_host.exe)
 message(STATUS "host said: ${step_output}")
