@@ -31,5 +31,12 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
                                    const GUID& iid, void** object) noexcept;
 
 // Frees, one load reference at a time, every module loaded by QXCreateInstance whose
-// "DllCanUnloadNow" answers S_OK.
+// "DllCanUnloadNow" answers S_OK. A component's own code ("DllCanUnloadNow", its unload
+// notification, its class factory) may call QXCreateInstance and QXFreeUnusedLibraries.
+//
+// Multi-threaded hosts: a module is freed as soon as its "DllCanUnloadNow" answers S_OK, with
+// no grace period. A component's final Release may still be returning into the component's
+// code when that happens on another thread, and the process then crashes. Either release
+// components on the thread that calls QXFreeUnusedLibraries, or keep a reference to each
+// component until no thread calls QXFreeUnusedLibraries any more.
 void QXFreeUnusedLibraries() noexcept;

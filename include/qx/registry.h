@@ -35,7 +35,11 @@ tagQXINTRFCRESULT QXDeleteRegistryKey(HKEY root, const char* subKey) noexcept;
 // Copies sourceRoot\sourceSubKey with all its sub-keys and values onto
 // destinationRoot\destinationSubKey, creating the destination first. Values and keys of the
 // destination that the source lacks stay. A destination inside the source under the same root
-// handle gives QXIR_REGISTRY_ERROR before anything is created.
+// handle gives QXIR_REGISTRY_ERROR before anything is created. Names, types and data bytes
+// arrive unchanged, whatever characters they hold. A tree deeper than 512 levels below the
+// source key (a copy into its own sub-tree through a second handle keeps making one) gives
+// QXIR_REGISTRY_ERROR, with nothing created past that depth; QXDeleteRegistryKey has the same
+// limit and then deletes nothing.
 tagQXINTRFCRESULT QXCopyRegistryKey(HKEY sourceRoot, HKEY destinationRoot,
                                     const char* sourceSubKey,
                                     const char* destinationSubKey) noexcept;

@@ -7,8 +7,9 @@
 
 // Profile files. The file name comes first; a name without a folder is placed where the
 // system's private-profile service places it. Reads report sizes in bytes, terminator included:
-// a null buffer is a size probe (0 and the size), a buffer that is too small gives
-// QXIR_BUFFER_TOO_SMALL with the size written. A missing, empty or over-long value (16,383
+// a null buffer is a size probe (0 and the size; without a size pointer
+// QXIR_INVALID_PARAMETER), a buffer that is too small gives QXIR_BUFFER_TOO_SMALL with the
+// size written. A missing, empty or over-long value (16,383
 // characters or more) gives QXIR_PROFILE_ERROR; a null argument gives QXIR_INVALID_PARAMETER.
 tagQXINTRFCRESULT QXSetIniFileStringValueData(const char* fileName, const char* section,
                                               const char* key, const char* value) noexcept;

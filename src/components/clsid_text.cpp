@@ -1,5 +1,6 @@
 #include "components/clsid_text.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,10 +8,37 @@
 
 namespace rm {
 
+namespace {
+
+constexpr std::size_t kClsidTextLength = kClsidTextLimit - 1;  // "{8-4-4-4-12}"
+
+// The braced form: 38 characters, braces at both ends, hyphens after 8, 4, 4 and 4 digits.
+bool IsBracedClsidText(const char* text) noexcept {
+  if (std::strlen(text) != kClsidTextLength || text[0] != '{' ||
+      text[kClsidTextLength - 1] != '}') {
+    return false;
+  }
+  for (std::size_t i = 1; i + 1 < kClsidTextLength; ++i) {
+    const bool hyphen = i == 9 || i == 14 || i == 19 || i == 24;
+    if (hyphen ? text[i] != '-' : std::isxdigit(static_cast<unsigned char>(text[i])) == 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long limit) noexcept {
+  if (IsNullAddress(&clsid)) return QXIR_BAD_CLSID;
   UniqueCoTaskMemText wide;
   if (FAILED(StringFromCLSID(clsid, wide.put()))) return QXIR_BAD_CLSID;
-  if (buffer != nullptr) std::wcstombs(buffer, wide.get(), limit);
+  if (!wide) return QXIR_BAD_CLSID;  // taken over once the statement above has ended
+  // Converted whole first and checked, so that no caller ever sees a short or odd text.
+  char text[kClsidTextCapacity] = {};
+  const std::size_t converted = std::wcstombs(text, wide.get(), sizeof text);
+  if (converted != kClsidTextLength || !IsBracedClsidText(text)) return QXIR_BAD_CLSID;
+  if (buffer != nullptr) std::memcpy(buffer, text, limit < kClsidTextLimit ? limit : kClsidTextLimit);
   return QXIR_SUCCESS;
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/null_address.h"
 #include "qx/results.h"
 
 namespace rm {
@@ -13,7 +14,10 @@ constexpr unsigned long kClsidTextCapacity = 40;
 
 // Writes at most `limit` bytes of the text into `buffer` (null: nothing is stored). A limit
 // below 39 stores a cut text without terminator; the library itself always passes 39.
+// QXIR_BAD_CLSID, with nothing stored, for a null reference and whenever the conversion does
+// not give exactly the 38-character braced form: no key path may end at a parent key.
 tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long limit) noexcept;
+
 
 // Parses the text form; QXIR_BAD_CLSID_STRING when the platform refuses it (`*clsid` then
 // holds whatever the platform left there).

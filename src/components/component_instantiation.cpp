@@ -69,7 +69,7 @@ tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
 
 tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned long,
                                    const GUID& iid, void** object) noexcept {
-  if (object == nullptr) return QXIR_INVALID_PARAMETER;
+  if (object == nullptr || rm::IsNullAddress(&iid)) return QXIR_INVALID_PARAMETER;
   *object = nullptr;
 
   char path[rm::kFilePathCapacity];

@@ -52,7 +52,8 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(
   }
   // The name must end inside the record; reading on past it would read the caller's memory
   // beyond the record.
-  if (strnlen(client.clientName, sizeof(client.clientName)) == sizeof(client.clientName)) {
+  if (rm::IsNullAddress(&client) ||
+      strnlen(client.clientName, sizeof(client.clientName)) == sizeof(client.clientName)) {
     return QXIR_INVALID_PARAMETER;
   }
   return DeliverKeyName(

@@ -50,32 +50,36 @@ class LoadedModuleList {
     ++count_;
   }
 
-  void FreeUnused() noexcept {
-    LoadedModuleEntry** link = &head_;
-    while (*link != nullptr) {
-      LoadedModuleEntry* entry = *link;
-      if (CanUnload(entry->module) && FreeLibrary(entry->module)) {
-        *link = entry->next;
-        delete entry;
-        --count_;
-      } else {
-        link = &entry->next;
-      }
-    }
+  // Takes every entry out of the list, in order.
+  LoadedModuleEntry* DetachAll() noexcept {
+    LoadedModuleEntry* entries = head_;
+    head_ = nullptr;
+    count_ = 0;
+    return entries;
+  }
+
+  // Puts detached entries back in front of whatever was appended in the meantime.
+  void PutBackInFront(LoadedModuleEntry* entries, std::size_t count) noexcept {
+    if (entries == nullptr) return;
+    LoadedModuleEntry* last = entries;
+    while (last->next != nullptr) last = last->next;
+    last->next = head_;
+    head_ = entries;
+    count_ += count;
   }
 
   std::size_t Count() const noexcept { return count_; }
 
  private:
-  static bool CanUnload(HMODULE module) noexcept {
-    auto canUnloadNow =
-        reinterpret_cast<CanUnloadNowFunction>(GetProcAddress(module, "DllCanUnloadNow"));
-    return canUnloadNow != nullptr && canUnloadNow() == S_OK;
-  }
-
   LoadedModuleEntry* head_;
   std::size_t count_;
 };
+
+bool CanUnload(HMODULE module) noexcept {
+  auto canUnloadNow =
+      reinterpret_cast<CanUnloadNowFunction>(GetProcAddress(module, "DllCanUnloadNow"));
+  return canUnloadNow != nullptr && canUnloadNow() == S_OK;
+}
 
 LoadedModuleList g_loadedModuleList __attribute__((init_priority(kLoadedModuleListInitPriority)));
 
@@ -91,12 +95,33 @@ void AppendLoadedModule(LoadedModuleEntryPtr entry, HMODULE module) noexcept {
   g_loadedModuleList.Append(entry.release());
 }
 
-// The lock is held while the listed modules are asked and freed, so that an entry is never
-// asked or freed twice. A component's "DllCanUnloadNow", or its unload notification, must
-// therefore not call back into QXCreateInstance or QXFreeUnusedLibraries.
+// The entries are detached under the lock and examined without it: a component's
+// "DllCanUnloadNow" and its unload notification run with the list unlocked, so they may call
+// QXCreateInstance or QXFreeUnusedLibraries themselves. Detached entries belong to this call
+// alone, so none is asked or freed twice; those that stay go back in front, in their order.
 void FreeUnusedLoadedModules() noexcept {
+  LoadedModuleEntry* examined = nullptr;
+  {
+    ListLock lock;
+    examined = g_loadedModuleList.DetachAll();
+  }
+  LoadedModuleEntry* kept = nullptr;
+  LoadedModuleEntry** keptTail = &kept;
+  std::size_t keptCount = 0;
+  while (examined != nullptr) {
+    LoadedModuleEntry* entry = examined;
+    examined = entry->next;
+    entry->next = nullptr;
+    if (CanUnload(entry->module) && FreeLibrary(entry->module)) {
+      delete entry;
+    } else {
+      *keptTail = entry;
+      keptTail = &entry->next;
+      ++keptCount;
+    }
+  }
   ListLock lock;
-  g_loadedModuleList.FreeUnused();
+  g_loadedModuleList.PutBackInFront(kept, keptCount);
 }
 
 std::size_t LoadedModuleCount() noexcept {

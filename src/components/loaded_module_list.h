@@ -30,7 +30,8 @@ LoadedModuleEntryPtr NewLoadedModuleEntry() noexcept;
 void AppendLoadedModule(LoadedModuleEntryPtr entry, HMODULE module) noexcept;
 
 // Walks the list front to back, asking each entry's module separately whether it can be
-// unloaded, and frees and unlists those that answer S_OK.
+// unloaded, and frees and unlists those that answer S_OK. The list is not locked while a
+// module's code runs, so that code may itself create instances or free modules.
 void FreeUnusedLoadedModules() noexcept;
 
 // Entries listed right now.

@@ -165,6 +165,7 @@ tagQXINTRFCRESULT QXGetObjectKey(const GUID& clsid, const GUID& objectId, char* 
                                  unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
   ClsidText clsidText;
   if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  if (rm::IsNullAddress(&objectId)) return QXIR_BAD_OBJECT_ID;
   // A size probe with nowhere to put the answer.
   if (buffer == nullptr && sizeNeeded == nullptr) return QXIR_INVALID_PARAMETER;
   const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());

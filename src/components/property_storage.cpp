@@ -35,6 +35,7 @@ HKEY RootForUserSettings(int perUser) noexcept {
 // terminator is not a name.
 const char* ClientNameOf(const tagQXCLIENTID& client) noexcept {
   constexpr std::size_t kCapacity = sizeof(client.clientName);
+  if (rm::IsNullAddress(&client)) return nullptr;
   return strnlen(client.clientName, kCapacity) < kCapacity ? client.clientName : nullptr;
 }
 

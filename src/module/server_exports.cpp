@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/null_address.h"
 #include "module/module_state.h"
 #include "module/plugin_class_factory.h"
 
@@ -13,6 +14,7 @@ using rm::g_classTable;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
   if (out == nullptr) return E_POINTER;
+  if (rm::IsNullAddress(&clsid) || rm::IsNullAddress(&iid)) return E_INVALIDARG;
   if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
 
   const rm::ClassTableEntry* row = nullptr;

@@ -1,7 +1,11 @@
 #pragma once
 // Whole key trees: delete a key with everything below it, or copy a key with all its sub-keys
 // and values onto another key. Both return the Windows code and keep no key open between
-// calls; every recursion level releases its own keys and buffers before it returns.
+// calls; every recursion level releases its own keys and buffers before it returns. Below the
+// caller's ANSI paths both work with the wide-character registry calls, so key names, value
+// names, types and data bytes are handled exactly, whatever characters they hold. Neither goes
+// deeper than the registry's 512 levels below the key it started at: past that it stops with
+// 1001 (ERROR_STACK_OVERFLOW) and creates or deletes nothing further.
 
 #include <windows.h>
 

@@ -33,6 +33,8 @@ WinCode WriteProfile(const char* section, const char* key, const char* value,
 WinCode ReadProfileText(const char* fileName, const char* section, const char* key,
                         char* buffer, unsigned long bufferSize,
                         unsigned long* sizeNeeded) noexcept {
+  // A size probe with nowhere to put the answer.
+  if (buffer == nullptr && sizeNeeded == nullptr) return kInvalidParameter;
   const DWORD cutMargin = key == nullptr ? 2 : 1;
   DWORD attemptSize = kFirstAttemptSize;
   for (int attempt = 0; attempt < kReadAttempts; ++attempt, attemptSize *= 2) {

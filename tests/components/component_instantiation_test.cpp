@@ -300,6 +300,41 @@ TEST_F(FreeUnusedLibraries, AsksEveryEntrySeparatelyAndKeepsTheOthersInPlace) {
   EXPECT_EQ(rm::LoadedModuleCount(), listedBefore);
 }
 
+// A component's "DllCanUnloadNow" runs with the list unlocked: it may free and create itself.
+TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow) {
+  RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
+  const std::size_t listedBefore = rm::LoadedModuleCount();
+  IUnknown* object = nullptr;
+  ASSERT_EQ(Create(&object), QXIR_SUCCESS);
+  object->Release();
+  auto callDuring = reinterpret_cast<CallDuringCanUnloadNowFunction>(
+      GetProcAddress(GetModuleHandleA(kGoodComponent), kCallDuringCanUnloadNowExport));
+  ASSERT_NE(callDuring, nullptr);
+  static IUnknown* nested = nullptr;
+  callDuring([] {
+    QXFreeUnusedLibraries();
+    void* out = nullptr;
+    if (QXCreateInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &out) == QXIR_SUCCESS) {
+      nested = static_cast<IUnknown*>(out);
+    }
+  });
+
+  // Run on a thread of its own, so that a deadlock fails the test instead of hanging it.
+  HANDLE thread = CreateThread(
+      nullptr, 0, [](void*) -> DWORD { QXFreeUnusedLibraries(); return 0; }, nullptr, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  const DWORD waited = WaitForSingleObject(thread, 20000);
+  CloseHandle(thread);
+  ASSERT_EQ(waited, WAIT_OBJECT_0) << "QXFreeUnusedLibraries deadlocked on its own thread";
+  ASSERT_NE(nested, nullptr) << "the nested QXCreateInstance failed";
+  EXPECT_EQ(rm::LoadedModuleCount(), listedBefore + 2) << "the nested instance's object lives";
+
+  nested->Release();
+  QXFreeUnusedLibraries();
+  EXPECT_EQ(rm::LoadedModuleCount(), listedBefore);
+  EXPECT_FALSE(IsLoaded(kGoodComponent));
+}
+
 // Hosts are asked to serialise these calls, but one that does not must not corrupt the list.
 TEST_F(FreeUnusedLibraries, StaysConsistentWhenCalledFromSeveralThreadsAtOnce) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);

@@ -9,8 +9,11 @@ rm_add_test_suite(registration_tests
   LIBRARIES shlwapi)
 
 # The built module through its exports, and the platform's regsvr32 as its real client.
+# The null-reference cases call the module through its import library, as a release host does.
 rm_add_test_suite(registration_host_tests HOST
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/registration_host_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/regsvr32_client_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/null_reference_host_test.cpp
+  LIBRARIES Rm7731
   PROPERTIES RESOURCE_LOCK real_hklm)

@@ -258,5 +258,79 @@ TEST_F(KeyTreeTest, CopyUnderAnotherRootWithTheSamePathIsAllowed) {
   EXPECT_EQ(RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, "Same\\Path", "Value"), "v");
 }
 
+// --- Names and text outside the ANSI code page, and runaway recursion ---
+
+HKEY CreateWideKey(HKEY root, const wchar_t* path) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  return key;
+}
+
+std::vector<BYTE> ReadWideValue(HKEY root, const wchar_t* path, const wchar_t* name,
+                                DWORD* type) {
+  BYTE data[64] = {};
+  DWORD size = sizeof data;
+  EXPECT_EQ(RegGetValueW(root, path, name, RRF_RT_ANY | RRF_NOEXPAND, type, data, &size),
+            ERROR_SUCCESS);
+  return std::vector<BYTE>(data, data + size);
+}
+
+TEST_F(KeyTreeTest, CopyAndDeleteKeepNamesTypesAndBytesOutsideTheCodePage) {
+  const wchar_t kSubKey[] = L"Src\\\u041a\u043b\u044e\u0447";  // Src\Ключ
+  const wchar_t kValueName[] = L"\u65e5\u672c";                  // 日本
+  const wchar_t kText[] = L"\u00e9t\u00e9 \u0416";
+  HKEY key = CreateWideKey(HKEY_CURRENT_USER, kSubKey);
+  ASSERT_EQ(RegSetValueExW(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(kText),
+                           sizeof kText),
+            ERROR_SUCCESS);
+  // Five bytes of REG_SZ: no terminator, and an odd length.
+  ASSERT_EQ(RegSetValueExW(key, L"Odd", 0, REG_SZ, reinterpret_cast<const BYTE*>("abcde"), 5),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  ASSERT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, "Src", "Dst"), 0u);
+  const wchar_t kCopied[] = L"Dst\\\u041a\u043b\u044e\u0447";
+  for (const wchar_t* name : {kValueName, L"Odd"}) {
+    DWORD sourceType = 0;
+    DWORD copiedType = 0;
+    const std::vector<BYTE> source = ReadWideValue(HKEY_CURRENT_USER, kSubKey, name, &sourceType);
+    EXPECT_EQ(ReadWideValue(HKEY_LOCAL_MACHINE, kCopied, name, &copiedType), source);
+    EXPECT_EQ(copiedType, sourceType);
+  }
+
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(HKEY_LOCAL_MACHINE, "Dst"), 0u);
+  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, "Dst"));
+}
+
+// A destination inside the source reached through a second handle is not seen by the path
+// check: the copy keeps finding the keys it has just written, until the depth limit stops it.
+TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeThroughAnotherHandleStopsAtTheDepthLimit) {
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Al\\Src", "Value", "v");
+  HKEY first = CreateWideKey(HKEY_CURRENT_USER, L"Al");
+  HKEY second = CreateWideKey(HKEY_CURRENT_USER, L"Al");
+
+  EXPECT_EQ(rm::CopyRegistryKeyTree(first, second, "Src", "Src\\Sub"),
+            static_cast<rm::WinCode>(ERROR_STACK_OVERFLOW));
+  int levels = 0;
+  HKEY level = CreateWideKey(first, L"Src");
+  for (HKEY child = nullptr;
+       RegOpenKeyExW(level, L"Sub", 0, KEY_READ, &child) == ERROR_SUCCESS; ++levels) {
+    RegCloseKey(level);
+    level = child;
+  }
+  RegCloseKey(level);
+  EXPECT_EQ(levels, 513) << "one key per level of recursion, 0 to 512, and none further";
+
+  // The deletion has the same limit: a tree deeper than 512 levels below its key is refused
+  // with nothing deleted, one level down it goes.
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(first, "Src"), static_cast<rm::WinCode>(ERROR_STACK_OVERFLOW));
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Al\\Src\\Sub\\Sub"));
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(first, "Src\\Sub"), 0u);
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(first, "Src"), 0u);
+  RegCloseKey(first);
+  RegCloseKey(second);
+}
+
 }  // namespace
 }  // namespace rmtest

@@ -2,6 +2,8 @@
 
 #include <sddl.h>
 
+#include <cwchar>
+
 #include <gtest/gtest.h>
 
 namespace rmtest {
@@ -158,27 +160,41 @@ void RegistrySandbox::RestoreAccess(HKEY root, const std::string& path) {
   SetKeySecurity(root, path, "D:(A;;KA;;;WD)");
 }
 
-void DeleteTreeForcibly(HKEY root, const std::string& path) {
+namespace {
+
+// Wide and handle-relative, so that names outside the code page and trees deeper than the
+// ANSI calls' path limit go as well.
+void DeleteWideTreeForcibly(HKEY root, const wchar_t* path) {
   HKEY key = nullptr;
   // The owner keeps WRITE_DAC whatever the DACL says.
-  if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, path, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
     ApplySddl(key, "D:(A;;KA;;;WD)");
     RegCloseKey(key);
   }
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  char name[1025];
-  for (;;) {
-    DWORD length = sizeof(name);
-    if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-      break;
+  if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  wchar_t name[256];
+  wchar_t next[256];
+  for (DWORD length = 256; RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr,
+                                         nullptr) == ERROR_SUCCESS;
+       length = 256) {
+    DeleteWideTreeForcibly(key, name);
+    DWORD nextLength = 256;
+    if (RegEnumKeyExW(key, 0, next, &nextLength, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS &&
+        wcscmp(next, name) == 0) {
+      break;  // could not delete it
     }
-    const std::string child(name, length);
-    const size_t before = RegistrySandbox::SubKeyNames(root, path).size();
-    DeleteTreeForcibly(key, child);
-    if (RegistrySandbox::SubKeyNames(root, path).size() >= before) break;  // could not delete
   }
   RegCloseKey(key);
-  RegDeleteKeyA(root, path.c_str());
+  RegDeleteKeyW(root, path);
+}
+
+}  // namespace
+
+void DeleteTreeForcibly(HKEY root, const std::string& path) {
+  std::wstring wide(path.size() + 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  DeleteWideTreeForcibly(root, wide.c_str());
 }
 
 }  // namespace rmtest

@@ -69,8 +69,11 @@ TEST_F(ProfileFiles, ProbeTooSmallAndExactSizeProtocol) {
   EXPECT_EQ(size, kUntouched) << "a read that fits leaves the size alone";
   EXPECT_STREQ(buffer, "0123456789");
 
-  // Without a size variable nothing is written through the null pointer.
-  EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", nullptr, 0, nullptr), QXIR_SUCCESS);
+  // Without a size variable nothing is written through the null pointer, and a probe has
+  // nowhere to put its answer.
+  EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", nullptr, 0, nullptr),
+            QXIR_INVALID_PARAMETER);
+  EXPECT_EQ(QXGetIniFileKeyNames(file(), "s", nullptr, 0, nullptr), QXIR_INVALID_PARAMETER);
   EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", buffer, 4, nullptr), QXIR_BUFFER_TOO_SMALL);
   EXPECT_EQ(QXGetIniFileKeyNames(file(), "s", buffer, 1, nullptr), QXIR_BUFFER_TOO_SMALL);
 }
