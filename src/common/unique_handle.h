@@ -126,7 +126,6 @@ constexpr std::uintptr_t kInvalidHandleBits = static_cast<std::uintptr_t>(-1);
 }  // namespace detail
 
 using UniqueRegKey = UniqueHandle<HKEY, RegCloseKey, HandleKind::RegistryKey>;
-using UniqueDeviceInfoSet = UniqueHandle<HDEVINFO, SetupDiDestroyDeviceInfoList, HandleKind::DeviceInfoSet, detail::kInvalidHandleBits>;
 using UniqueInfFile = UniqueHandle<HINF, detail::CloseInf, HandleKind::InfFile, detail::kInvalidHandleBits>;
 using UniqueFindHandle = UniqueHandle<HANDLE, FindClose, HandleKind::FindFile, detail::kInvalidHandleBits>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibrary, HandleKind::Module>;

@@ -34,4 +34,16 @@ inline tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, ClsidText& out) noex
   return FormatCLSIDText(clsid, out.text, kClsidTextLimit);
 }
 
+// The first step of every component function: the key-name text of the component's CLSID,
+// or QXIR_BAD_CLSID before anything else is done.
+inline tagQXINTRFCRESULT ComponentKeyText(const GUID& clsid, ClsidText& out) noexcept {
+  return FormatCLSIDText(clsid, out) == QXIR_SUCCESS ? QXIR_SUCCESS : QXIR_BAD_CLSID;
+}
+
+// The same for an object identifier, the second GUID of the object functions:
+// QXIR_BAD_OBJECT_ID when it cannot be had.
+inline tagQXINTRFCRESULT ObjectKeyText(const GUID& objectId, ClsidText& out) noexcept {
+  return FormatCLSIDText(objectId, out) == QXIR_SUCCESS ? QXIR_SUCCESS : QXIR_BAD_OBJECT_ID;
+}
+
 }  // namespace rm

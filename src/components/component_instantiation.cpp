@@ -36,33 +36,35 @@ bool HostExecutableDirectory(FilePath& directory) noexcept {
 
 }  // namespace
 
-tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
-                                             unsigned long capacity,
-                                             unsigned long* sizeNeeded) noexcept {
-  ClsidText clsidText;
-  if (FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
-  if (path == nullptr || capacity == 0) return QXIR_INVALID_PARAMETER;
-
+WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
+                                unsigned long capacity, unsigned long* sizeNeeded) noexcept {
   // Zeros first, so that a value stored without its terminator still ends inside the buffer
   // when it is shorter than the buffer, and is caught below when it is not.
   std::memset(path, 0, capacity);
-  unsigned long unreportedSize = 0;
-  const RegistryPath componentKey = ComponentKeyPath(clsidText.c_str());
   const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), "File",
-                                               path, capacity,
-                                               sizeNeeded != nullptr ? sizeNeeded : &unreportedSize);
-  if (read != kSuccess) return MapByLookupRuleForInstantiation(read);
-  if (std::memchr(path, '\0', capacity) == nullptr) return QXIR_KEY_NOT_FOUND;
+                                               path, capacity, sizeNeeded, MissingSize::Unreported);
+  if (read != kSuccess) return read;
+  if (std::memchr(path, '\0', capacity) == nullptr) return kBadDatabase;
 
   // A bare file name belongs to the host: it is looked for beside the host's executable,
   // never beside this library. A value with any directory part is loaded as it stands.
   FilePath directory;
-  if (!PathIsFileSpecA(path) || !HostExecutableDirectory(directory)) return QXIR_SUCCESS;
+  if (!PathIsFileSpecA(path) || !HostExecutableDirectory(directory)) return kSuccess;
   FilePath resolved;
   resolved.append(directory.c_str()).append(path);
-  if (!resolved.ok() || resolved.length() >= capacity) return QXIR_KEY_NOT_FOUND;
+  if (!resolved.ok() || resolved.length() >= capacity) return ERROR_FILENAME_EXCED_RANGE;
   std::memcpy(path, resolved.c_str(), resolved.length() + 1);
-  return QXIR_SUCCESS;
+  return kSuccess;
+}
+
+tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
+                                             unsigned long capacity,
+                                             unsigned long* sizeNeeded) noexcept {
+  ClsidText clsidText;
+  if (const auto refused = ComponentKeyText(clsid, clsidText)) return refused;
+  if (path == nullptr || capacity == 0) return QXIR_INVALID_PARAMETER;
+  return MapByModulePathLookupRule(
+      ReadComponentModulePath(ComponentKeyPath(clsidText.c_str()), path, capacity, sizeNeeded));
 }
 
 }  // namespace rm
@@ -73,9 +75,8 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
   *object = nullptr;
 
   char path[rm::kFilePathCapacity];
-  unsigned long sizeNeeded = 0;
   const tagQXINTRFCRESULT resolved =
-      rm::ResolveComponentModulePath(clsid, path, sizeof(path), &sizeNeeded);
+      rm::ResolveComponentModulePath(clsid, path, sizeof(path), nullptr);
   if (resolved != QXIR_SUCCESS) return resolved;
 
   // The list entry is taken before the module is loaded: once an instance exists, listing

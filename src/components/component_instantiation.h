@@ -3,13 +3,22 @@
 
 #include <windows.h>
 
+#include "common/path_builder.h"
+#include "common/win_code.h"
 #include "qx/results.h"
 
 namespace rm {
 
-// Leaves in `path` (`capacity` bytes) the file to load for the component: its "File" value,
-// or, for a bare file name, that name in the host executable's directory. A value (or a
-// resolved path) that does not fit gives QXIR_KEY_NOT_FOUND; nothing is ever cut.
+// Leaves in `path` (`capacity` bytes) the file to load for the component keyed `componentKey`:
+// its "File" value, or, for a bare file name, that name in the host executable's directory.
+// A value (or a resolved path) that does not fit gives a failure code; nothing is ever cut.
+// *sizeNeeded (may be null) receives the stored size plus one when the value does not fit.
+WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
+                                unsigned long capacity, unsigned long* sizeNeeded) noexcept;
+
+// The same for a CLSID, mapped by the lookup rule for module paths as QXCreateInstance
+// reports it: QXIR_BAD_CLSID, QXIR_INVALID_PARAMETER (no buffer), QXIR_KEY_NOT_FOUND (no
+// value, or one that does not fit), QXIR_ACCESS_DENIED.
 tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
                                              unsigned long capacity,
                                              unsigned long* sizeNeeded) noexcept;

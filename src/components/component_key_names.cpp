@@ -2,25 +2,24 @@
 // open the keys themselves.
 #include <cstring>
 
+#include "common/caller_buffer.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "qx/component_registration.h"
+#include "registry/result_mapping.h"
 
 namespace {
 
-// Hands a built path to the caller: a null buffer asks for the size, a small one is refused
-// with the size needed, and the size is written only on those two paths.
+// Hands a built path to the caller by the caller-buffer rule, its size counting the NUL; a
+// size that must be reported without a place for it is refused.
 tagQXINTRFCRESULT DeliverKeyName(const rm::RegistryPath& path, char* buffer,
                                  unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
   if (!path.ok()) return QXIR_INVALID_PARAMETER;
   const unsigned long needed = static_cast<unsigned long>(path.length() + 1);
-  if (buffer != nullptr && bufferSize >= needed) {
-    std::memcpy(buffer, path.c_str(), needed);
-    return QXIR_SUCCESS;
-  }
-  if (sizeNeeded == nullptr) return QXIR_INVALID_PARAMETER;
-  *sizeNeeded = needed;
-  return buffer == nullptr ? QXIR_SUCCESS : QXIR_BUFFER_TOO_SMALL;
+  return rm::MapByCallerBufferRule(
+      rm::DeliverToCallerBuffer(path.c_str(), needed, needed,
+                                rm::CallerBuffer{buffer, bufferSize, sizeNeeded},
+                                rm::MissingSize::Refused));
 }
 
 }  // namespace
@@ -34,7 +33,7 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForComponent(const GUID& clsid, char*
                                                         unsigned long bufferSize,
                                                         unsigned long* sizeNeeded) noexcept {
   rm::ClsidText clsidText;
-  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return refused;
   return DeliverKeyName(rm::ComponentKeyPath(clsidText.c_str()), buffer, bufferSize, sizeNeeded);
 }
 
@@ -42,9 +41,9 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(
     const GUID& clsid, const GUID& objectId, const tagQXCLIENTID& client, int defaultSettings,
     char* buffer, unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
   rm::ClsidText clsidText;
-  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return refused;
   rm::ClsidText objectIdText;
-  if (rm::FormatCLSIDText(objectId, objectIdText) != QXIR_SUCCESS) return QXIR_BAD_OBJECT_ID;
+  if (const auto refused = rm::ObjectKeyText(objectId, objectIdText)) return refused;
 
   if (defaultSettings != 0) {
     return DeliverKeyName(rm::DefaultSettingsKeyPath(clsidText.c_str(), objectIdText.c_str()),

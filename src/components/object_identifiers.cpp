@@ -1,9 +1,7 @@
 // Object identifiers: the per-machine and per-user maps from object names to GUIDs.
-#include "components/object_identifiers.h"
 
 #include <objbase.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "common/unique_handle.h"
@@ -11,56 +9,9 @@
 #include "components/registry_layout.h"
 #include "components/value_name_limit.h"
 #include "qx/component_settings.h"
+#include "registry/registry_key.h"
 #include "registry/registry_primitives.h"
 #include "registry/registry_tree.h"
-
-namespace rm {
-
-WinCode FindValueNameByData(HKEY root, const char* path, char* buffer, unsigned long bufferSize,
-                            unsigned long* sizeNeeded, const void* bytes,
-                            unsigned long byteCount) noexcept {
-  UniqueRegKey key;
-  const WinCode opened = static_cast<WinCode>(RegOpenKeyExA(root, path, 0, kReadAccess, key.put()));
-  if (opened != kSuccess) return opened;
-
-  DWORD longestName = 0;
-  DWORD largestData = 0;
-  const WinCode queried = static_cast<WinCode>(
-      RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       &longestName, &largestData, nullptr, nullptr));
-  if (queried != kSuccess) return queried;
-
-  const DWORD nameCapacity = longestName + 1;
-  // At least one byte each, so that an empty guard always means the heap refused.
-  const DWORD dataCapacity = std::max<DWORD>(largestData, 1);
-  UniqueHeapBlock name = AllocateHeapBlock(nameCapacity);
-  UniqueHeapBlock data = AllocateHeapBlock(dataCapacity);
-  if (!name || !data) return ERROR_NOT_ENOUGH_MEMORY;
-  char* const nameText = static_cast<char*>(name.get());
-
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = nameCapacity;
-    DWORD dataSize = dataCapacity;
-    DWORD type = REG_NONE;
-    if (RegEnumValueA(key.get(), index, nameText, &nameLength, nullptr, &type,
-                      static_cast<BYTE*>(data.get()), &dataSize) != ERROR_SUCCESS) {
-      return kBadDatabase;  // end of the values, or a value that cannot be read: no match
-    }
-    if (type != REG_BINARY || dataSize != byteCount ||
-        std::memcmp(data.get(), bytes, byteCount) != 0) {
-      continue;
-    }
-    const unsigned long needed = nameLength + 1;
-    if (buffer == nullptr || bufferSize < needed) {
-      if (sizeNeeded != nullptr) *sizeNeeded = needed;
-      return buffer == nullptr ? kSuccess : kMoreData;
-    }
-    std::memcpy(buffer, nameText, needed);
-    return kSuccess;
-  }
-}
-
-}  // namespace rm
 
 namespace {
 
@@ -136,7 +87,7 @@ tagQXINTRFCRESULT GenerateInto(const RegistryPath& mapPath, const char* objectNa
 tagQXINTRFCRESULT QXGenerateObjectID(const GUID& clsid, const char* objectName, GUID* objectId,
                                      int forceNew) noexcept {
   ClsidText clsidText;
-  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return refused;
   if (objectId == nullptr) return QXIR_INVALID_PARAMETER;
   const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
   if (!rm::ValueNameFits(mapPath, objectName)) return QXIR_INVALID_PARAMETER;
@@ -164,7 +115,7 @@ tagQXINTRFCRESULT QXGenerateObjectID(const GUID& clsid, const char* objectName, 
 tagQXINTRFCRESULT QXGetObjectKey(const GUID& clsid, const GUID& objectId, char* buffer,
                                  unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
   ClsidText clsidText;
-  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return QXIR_BAD_CLSID;
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return refused;
   if (rm::IsNullAddress(&objectId)) return QXIR_BAD_OBJECT_ID;
   // A size probe with nowhere to put the answer.
   if (buffer == nullptr && sizeNeeded == nullptr) return QXIR_INVALID_PARAMETER;

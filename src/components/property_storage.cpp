@@ -41,7 +41,7 @@ const char* ClientNameOf(const tagQXCLIENTID& client) noexcept {
 
 PropertyKey ComponentPropertyKey(const GUID& clsid, const char* propertyName) noexcept {
   ClsidText clsidText;
-  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return Refused(QXIR_BAD_CLSID);
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return Refused(refused);
   PropertyKey key;
   key.path = rm::ComponentKeyPath(clsidText.c_str());
   if (!rm::ValueNameFits(key.path, propertyName)) return Refused(QXIR_INVALID_PARAMETER);
@@ -54,11 +54,9 @@ PropertyKey ObjectPropertyKey(const GUID& clsid, const GUID& objectId,
                               const tagQXCLIENTID& client, int perUser, int defaultSettings,
                               const char* propertyName) noexcept {
   ClsidText clsidText;
-  if (rm::FormatCLSIDText(clsid, clsidText) != QXIR_SUCCESS) return Refused(QXIR_BAD_CLSID);
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return Refused(refused);
   ClsidText objectIdText;
-  if (rm::FormatCLSIDText(objectId, objectIdText) != QXIR_SUCCESS) {
-    return Refused(QXIR_BAD_OBJECT_ID);
-  }
+  if (const auto refused = rm::ObjectKeyText(objectId, objectIdText)) return Refused(refused);
   PropertyKey key;
   if (defaultSettings != 0) {
     key.root = HKEY_LOCAL_MACHINE;

@@ -16,10 +16,11 @@ DevicePresence QueryDevicePresence(DeviceServices& services, const char* hardwar
   };
 
   {
-    UniqueDeviceSet set(services, services.GetClassDevs(&kCaptureInterfaceClass, nullptr, nullptr,
-                                                        DIGCF_DEVICEINTERFACE));
+    UniqueDeviceSet set = TakeDeviceSet(
+        services,
+        services.GetClassDevs(&kCaptureInterfaceClass, nullptr, nullptr, DIGCF_DEVICEINTERFACE));
     if (!set) return DevicePresence::NotFound;
-    WalkDeviceSet(services, set.get(), hardwareId, working, onMatch);
+    WalkDeviceSet(services, set.get().handle, hardwareId, working, onMatch);
   }  // the set is given back before the enumerator walk
   if (result != DevicePresence::NotFound) return result;
 

@@ -3,6 +3,13 @@
 // device queries use, plus where the Windows and system directories come from. The module
 // uses Win32DeviceServices(); tests put a simulated device tree behind the same interface.
 // Each operation takes the arguments of the platform function it stands for.
+//
+// What stays outside the seam, and why: the reads of the driver key that OpenDevNodeKey
+// hands out (the registry layer's QueryValue), FindFirstFileA in the INF folders, and the
+// SetupAPI INF reads (SetupOpenInfFileA, SetupGetLineTextA). These work for real under Wine,
+// so the tests give them real keys, files and INF text; only the configuration-manager calls
+// are stubs there and need the simulated tree. The language resource's version information
+// is read directly for the same reason.
 
 #include <windows.h>
 #include <setupapi.h>
@@ -51,39 +58,28 @@ class DeviceServices {
 // The services of the running system (setupapi, cfgmgr32, kernel32).
 DeviceServices& Win32DeviceServices() noexcept;
 
-// Holds a device information set and gives it back to the services that handed it out when
-// it leaves scope. Counted with the module's other handles (HandleKind::DeviceInfoSet).
-class UniqueDeviceSet {
- public:
-  UniqueDeviceSet(DeviceServices& services, HDEVINFO set) noexcept : services_(services) {
-    if (IsValid(set)) {
-      set_ = set;
-      detail::CountHandleOpened(HandleKind::DeviceInfoSet);
-    }
+// A device information set together with the services that handed it out, which alone can
+// take it back (a simulated tree counts what it gets back).
+struct DeviceSet {
+  HDEVINFO handle = nullptr;
+  DeviceServices* services = nullptr;
+  friend bool operator==(const DeviceSet& a, const DeviceSet& b) noexcept {
+    return a.handle == b.handle;
   }
-  ~UniqueDeviceSet() { reset(); }
-  UniqueDeviceSet(const UniqueDeviceSet&) = delete;
-  UniqueDeviceSet& operator=(const UniqueDeviceSet&) = delete;
-
-  explicit operator bool() const noexcept { return IsValid(set_); }
-  HDEVINFO get() const noexcept { return set_; }
-
-  // Gives the set back now.
-  void reset() noexcept {
-    if (IsValid(set_)) {
-      services_.DestroyDeviceInfoList(set_);
-      detail::CountHandleClosed(HandleKind::DeviceInfoSet);
-    }
-    set_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  static bool IsValid(HDEVINFO set) noexcept {
-    return set != INVALID_HANDLE_VALUE && set != nullptr;
-  }
-
-  DeviceServices& services_;
-  HDEVINFO set_ = INVALID_HANDLE_VALUE;
+  friend bool operator!=(const DeviceSet& a, const DeviceSet& b) noexcept { return !(a == b); }
 };
+
+namespace detail {
+inline void GiveBackDeviceSet(DeviceSet set) noexcept {
+  set.services->DestroyDeviceInfoList(set.handle);
+}
+}  // namespace detail
+
+using UniqueDeviceSet = UniqueHandle<DeviceSet, detail::GiveBackDeviceSet, HandleKind::DeviceInfoSet>;
+
+// Guards a set the services handed out; INVALID_HANDLE_VALUE (their failure) guards nothing.
+inline UniqueDeviceSet TakeDeviceSet(DeviceServices& services, HDEVINFO handle) noexcept {
+  return UniqueDeviceSet(DeviceSet{handle == INVALID_HANDLE_VALUE ? nullptr : handle, &services});
+}
 
 }  // namespace rm

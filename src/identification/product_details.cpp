@@ -5,6 +5,7 @@
 #include "common/path_builder.h"
 #include "identification/device_walks.h"
 #include "identification/driver_version.h"
+#include "registry/registry_key.h"
 
 namespace rm {
 namespace {
@@ -33,9 +34,7 @@ bool FindDeviceNode(DeviceServices& services, HDEVINFO set, const char* hardware
 // inside `nameSize` bytes: a value that cannot be read whole with its NUL leaves it empty.
 void ReadProductName(HKEY key, char* name, DWORD nameSize) noexcept {
   DWORD size = nameSize;
-  const LONG read = RegQueryValueExA(key, kProductNameValue, nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(name), &size);
-  if (read != ERROR_SUCCESS || size > nameSize) {
+  if (QueryValue(key, kProductNameValue, nullptr, name, &size) != kSuccess || size > nameSize) {
     name[0] = '\0';
     return;
   }
@@ -52,8 +51,7 @@ void ReadProductName(HKEY key, char* name, DWORD nameSize) noexcept {
 bool ReadInfName(HKEY key, WorkingBuffer& working) noexcept {
   std::memset(working, 0, sizeof working);
   DWORD size = kInfNameCapacity;
-  if (RegQueryValueExA(key, kInfPathValue, nullptr, nullptr, reinterpret_cast<BYTE*>(working),
-                       &size) != ERROR_SUCCESS) {
+  if (QueryValue(key, kInfPathValue, nullptr, working, &size) != kSuccess) {
     return false;
   }
   return ::strnlen(working, kInfNameCapacity) < kInfNameCapacity;
@@ -93,10 +91,11 @@ int QueryProductDetails(DeviceServices& services, const char* hardwareId, char* 
   WorkingBuffer working;
   char path[kDeviceTextCapacity];
   // Declared in this order so that scope releases the INF, then the key, then the set.
-  UniqueDeviceSet set(services, services.GetClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES));
+  UniqueDeviceSet set =
+      TakeDeviceSet(services, services.GetClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES));
   if (!set) return 0;
   DEVINST node = 0;
-  if (!FindDeviceNode(services, set.get(), hardwareId, working, &node)) return 0;
+  if (!FindDeviceNode(services, set.get().handle, hardwareId, working, &node)) return 0;
 
   HKEY opened = nullptr;
   if (services.OpenDevNodeKey(node, KEY_READ, kCurrentHardwareProfile, RegDisposition_OpenExisting,

@@ -1,20 +1,7 @@
 #include "registry/registry_primitives.h"
 
-#include "common/unique_handle.h"
 
 namespace rm {
-namespace {
-
-WinCode OpenKey(HKEY root, const char* subKey, REGSAM access, UniqueRegKey& key) noexcept {
-  return static_cast<WinCode>(RegOpenKeyExA(root, subKey, 0, access, key.put()));
-}
-
-WinCode CreateKey(HKEY root, const char* subKey, UniqueRegKey& key) noexcept {
-  return static_cast<WinCode>(RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                              kWriteAccess, nullptr, key.put(), nullptr));
-}
-
-}  // namespace
 
 DWORD RegistryTypeFor(tagQXVALUETYPE type) noexcept {
   switch (type) {
@@ -36,7 +23,7 @@ tagQXVALUETYPE ValueTypeFor(DWORD registryType) noexcept {
 
 WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
                                 char* buffer, unsigned long bufferSize,
-                                unsigned long* sizeNeeded) noexcept {
+                                unsigned long* sizeNeeded, MissingSize missing) noexcept {
   // A probe has nowhere to put its answer without a size pointer.
   if (buffer == nullptr && sizeNeeded == nullptr) return kInvalidParameter;
   UniqueRegKey key;
@@ -44,12 +31,9 @@ WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* value
 
   DWORD byteCount = bufferSize;
   DWORD storedType = REG_NONE;
-  const WinCode queried = static_cast<WinCode>(RegQueryValueExA(
-      key.get(), valueName, nullptr, &storedType, reinterpret_cast<BYTE*>(buffer), &byteCount));
+  const WinCode queried = QueryValue(key.get(), valueName, &storedType, buffer, &byteCount);
   if (queried == kMoreData || (queried == kSuccess && buffer == nullptr)) {
-    if (sizeNeeded == nullptr) return kInvalidParameter;  // too small, and no place for the size
-    *sizeNeeded = byteCount + 1;
-    return queried;
+    return ReportSizeNeeded(CallerBuffer{buffer, bufferSize, sizeNeeded}, byteCount + 1, missing);
   }
   if (queried != kSuccess) return queried;
   return storedType == REG_SZ ? kSuccess : kBadDatabase;
@@ -64,8 +48,7 @@ WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
 
   DWORD byteCount = bufferSize;
   DWORD storedType = REG_NONE;
-  const WinCode queried = static_cast<WinCode>(RegQueryValueExA(
-      key.get(), valueName, nullptr, &storedType, static_cast<BYTE*>(buffer), &byteCount));
+  const WinCode queried = QueryValue(key.get(), valueName, &storedType, buffer, &byteCount);
   if (queried == kMoreData) {
     *size = byteCount;
     return queried;
@@ -82,8 +65,7 @@ WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
   if (data == nullptr && size != 0) return kInvalidParameter;
   UniqueRegKey key;
   if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;
-  return static_cast<WinCode>(RegSetValueExA(key.get(), valueName, 0, RegistryTypeFor(type),
-                                             static_cast<const BYTE*>(data), size));
+  return SetValue(key.get(), valueName, RegistryTypeFor(type), data, size);
 }
 
 WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
@@ -91,9 +73,7 @@ WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const char* valu
   if (text == nullptr) return kInvalidParameter;
   UniqueRegKey key;
   if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;
-  return static_cast<WinCode>(RegSetValueExA(key.get(), valueName, 0, REG_SZ,
-                                             reinterpret_cast<const BYTE*>(text),
-                                             static_cast<DWORD>(lstrlenA(text) + 1)));
+  return SetValue(key.get(), valueName, REG_SZ, text, static_cast<DWORD>(lstrlenA(text) + 1));
 }
 
 WinCode CreateRegistryKey(HKEY root, const char* subKey) noexcept {

@@ -5,23 +5,22 @@
 
 #include <windows.h>
 
+#include "common/caller_buffer.h"
+#include "common/win_code.h"
 #include "qx/results.h"
-#include "registry/result_mapping.h"
+#include "registry/registry_key.h"
 
 namespace rm {
 
-// Access masks, fixed per operation.
-constexpr REGSAM kReadAccess = KEY_READ;        // 0x20019
-constexpr REGSAM kWriteAccess = KEY_WRITE;      // 0x20006
-constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
-
 // Reads a REG_SZ value. A null buffer is a size probe. The size reported (on a probe and on
 // 234) is the stored byte size plus one; when the text fits, *sizeNeeded is not written.
-// A stored type other than REG_SZ gives 1009 after the bytes were copied. A null sizeNeeded
-// where a size must be reported gives 87: a probe is refused before the registry is asked.
+// A stored type other than REG_SZ gives 1009 after the bytes were copied. A probe without
+// sizeNeeded is refused with 87 before the registry is asked; a buffer that is too small
+// without sizeNeeded gives what `missing` says.
 WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
                                 char* buffer, unsigned long bufferSize,
-                                unsigned long* sizeNeeded) noexcept;
+                                unsigned long* sizeNeeded,
+                                MissingSize missing = MissingSize::Refused) noexcept;
 
 // Reads a typed value. *size receives the exact stored size on success and on 234; *type is
 // written only for a successful read into a buffer. A null type or size pointer gives 87

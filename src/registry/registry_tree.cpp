@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "common/unique_handle.h"
-#include "registry/registry_primitives.h"
+#include "registry/registry_key.h"
 
 namespace rm {
 namespace {
@@ -87,9 +87,9 @@ class WidePath {
 WinCode DeleteTree(HKEY root, const wchar_t* subKey, int depth) noexcept {
   if (depth > kMaxTreeDepth) return kTreeTooDeep;
   UniqueRegKey key;
-  const WinCode opened =
-      static_cast<WinCode>(RegOpenKeyExW(root, subKey, 0, kDeleteAccess, key.put()));
-  if (opened != kSuccess) return opened;
+  if (const WinCode opened = OpenKey(root, subKey, kDeleteAccess, key); opened != kSuccess) {
+    return opened;
+  }
 
   // One name buffer per level, reused for every child; on the heap because trees may be deep.
   UniqueHeapBlock nameBlock = AllocateBuffer(kDeleteNameCapacity * sizeof(wchar_t));
@@ -114,72 +114,46 @@ WinCode CopyTree(HKEY sourceRoot, HKEY destinationRoot, const wchar_t* sourceSub
                  const wchar_t* destinationSubKey, int depth) noexcept {
   if (depth > kMaxTreeDepth) return kTreeTooDeep;
 
-  // Declared in the reverse of the release order: scope releases the sub-key name buffer,
-  // the value name buffer, the data buffer, the source key, then the destination key.
+  // Declared first, so that scope releases the source key before the destination key.
   UniqueRegKey destination;
   UniqueRegKey source;
-  UniqueHeapBlock dataBlock;
-  UniqueHeapBlock valueNameBlock;
-  UniqueHeapBlock subKeyNameBlock;
-
-  const WinCode created = static_cast<WinCode>(
-      RegCreateKeyExW(destinationRoot, destinationSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      kWriteAccess, nullptr, destination.put(), nullptr));
-  if (created != kSuccess) return created;
-  const WinCode opened =
-      static_cast<WinCode>(RegOpenKeyExW(sourceRoot, sourceSubKey, 0, kReadAccess, source.put()));
-  if (opened != kSuccess) return opened;
-
-  // The buffers are sized from the source's own maxima (names in characters, data in bytes);
-  // without them nothing can be copied.
-  DWORD longestSubKeyName = 0;
-  DWORD longestValueName = 0;
-  DWORD longestData = 0;
-  const WinCode queried = static_cast<WinCode>(
-      RegQueryInfoKeyW(source.get(), nullptr, nullptr, nullptr, nullptr, &longestSubKeyName,
-                       nullptr, nullptr, &longestValueName, &longestData, nullptr, nullptr));
-  if (queried != kSuccess) return queried;
+  if (const WinCode created = CreateKey(destinationRoot, destinationSubKey, destination);
+      created != kSuccess) {
+    return created;
+  }
+  if (const WinCode opened = OpenKey(sourceRoot, sourceSubKey, kReadAccess, source);
+      opened != kSuccess) {
+    return opened;
+  }
+  // The buffers are sized from the source's own maxima; without them nothing can be copied.
+  KeyInfo info;
+  if (const WinCode queried = QueryKeyInfo<wchar_t>(source.get(), info); queried != kSuccess) {
+    return queried;
+  }
 
   // Sub-keys first, depth first. An enumeration that stops for any reason ends the phase.
-  const DWORD subKeyNameCapacity = longestSubKeyName + 1;
-  subKeyNameBlock = AllocateBuffer(subKeyNameCapacity * sizeof(wchar_t));
-  if (!subKeyNameBlock) return kNotEnoughMemory;
-  wchar_t* const subKeyName = static_cast<wchar_t*>(subKeyNameBlock.get());
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = subKeyNameCapacity;
-    if (RegEnumKeyExW(source.get(), index, subKeyName, &nameLength, nullptr, nullptr, nullptr,
-                      nullptr) != ERROR_SUCCESS) {
-      break;
-    }
-    const WinCode child =
-        CopyTree(source.get(), destination.get(), subKeyName, subKeyName, depth + 1);
-    if (child != kSuccess) return child;
-  }
+  WinCode failed = kSuccess;
+  const WinCode subKeys = EnumerateSubKeys<wchar_t>(source.get(), info, [&](const wchar_t* name) {
+    failed = CopyTree(source.get(), destination.get(), name, name, depth + 1);
+    return failed == kSuccess;
+  });
+  if (subKeys == kNotEnoughMemory) return subKeys;
+  if (failed != kSuccess) return failed;
 
-  // Then the values of this key, the default (unnamed) one included, with their exact bytes.
-  const DWORD valueNameCapacity = longestValueName + 1;
-  const DWORD dataCapacity = longestData;
-  valueNameBlock = AllocateBuffer(valueNameCapacity * sizeof(wchar_t));
-  dataBlock = AllocateBuffer(dataCapacity);
-  if (!valueNameBlock || !dataBlock) return kNotEnoughMemory;
-  wchar_t* const valueName = static_cast<wchar_t*>(valueNameBlock.get());
-  BYTE* const data = static_cast<BYTE*>(dataBlock.get());
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = valueNameCapacity;
-    DWORD dataSize = dataCapacity;
-    if (RegEnumValueW(source.get(), index, valueName, &nameLength, nullptr, nullptr, data,
-                      &dataSize) != ERROR_SUCCESS) {
-      break;
-    }
-    DWORD type = REG_NONE;
-    const WinCode read = static_cast<WinCode>(
-        RegQueryValueExW(source.get(), valueName, nullptr, &type, data, &dataSize));
-    if (read != kSuccess) return read;
-    const WinCode written = static_cast<WinCode>(
-        RegSetValueExW(destination.get(), valueName, 0, type, data, dataSize));
-    if (written != kSuccess) return written;
-  }
-  return kSuccess;
+  // Then the values of this key, the default (unnamed) one included, with their exact bytes:
+  // each is read again by name and written as it was read.
+  const WinCode values = EnumerateValues<wchar_t>(
+      source.get(), info, [&](const ValueView<wchar_t>& value) {
+        DWORD type = REG_NONE;
+        DWORD dataSize = info.largestData;
+        failed = QueryValue(source.get(), value.name, &type, value.data, &dataSize);
+        if (failed == kSuccess) {
+          failed = SetValue(destination.get(), value.name, type, value.data, dataSize);
+        }
+        return failed == kSuccess;
+      });
+  if (values == kNotEnoughMemory) return values;
+  return failed;
 }
 
 }  // namespace

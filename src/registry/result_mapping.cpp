@@ -15,10 +15,10 @@ tagQXINTRFCRESULT MapByRegistryReadRule(WinCode code) noexcept {
 
 tagQXINTRFCRESULT MapByLookupRule(WinCode code) noexcept {
   if (code == kMoreData) return QXIR_BUFFER_TOO_SMALL;
-  return MapByLookupRuleForInstantiation(code);
+  return MapByModulePathLookupRule(code);
 }
 
-tagQXINTRFCRESULT MapByLookupRuleForInstantiation(WinCode code) noexcept {
+tagQXINTRFCRESULT MapByModulePathLookupRule(WinCode code) noexcept {
   if (code == kSuccess) return QXIR_SUCCESS;
   if (code == kAccessDenied) return QXIR_ACCESS_DENIED;
   return QXIR_KEY_NOT_FOUND;
@@ -34,6 +34,16 @@ tagQXINTRFCRESULT MapByProfileRule(WinCode code) noexcept {
   if (code == kAccessDenied) return QXIR_ACCESS_DENIED;
   if (code == kInvalidParameter) return QXIR_INVALID_PARAMETER;
   return QXIR_PROFILE_ERROR;
+}
+
+tagQXINTRFCRESULT MapByFixedKeyNotFoundRule(WinCode code) noexcept {
+  return code == kSuccess ? QXIR_SUCCESS : QXIR_KEY_NOT_FOUND;
+}
+
+tagQXINTRFCRESULT MapByCallerBufferRule(WinCode code) noexcept {
+  if (code == kSuccess) return QXIR_SUCCESS;
+  if (code == kMoreData) return QXIR_BUFFER_TOO_SMALL;
+  return QXIR_INVALID_PARAMETER;
 }
 
 tagQXINTRFCRESULT MapByFinalRemovalRule(WinCode code) noexcept {

@@ -4,8 +4,10 @@
 
 #include <cstring>
 
+#include "common/caller_buffer.h"
 #include "common/unique_handle.h"
 #include "qx/utilities.h"
+#include "registry/result_mapping.h"
 
 namespace rm {
 namespace {
@@ -47,12 +49,8 @@ WinCode ReadProfileText(const char* fileName, const char* section, const char* k
     if (count >= attemptSize - cutMargin) continue;
 
     const unsigned long size = count + 1;
-    if (buffer == nullptr || bufferSize < size) {
-      if (sizeNeeded != nullptr) *sizeNeeded = size;
-      return buffer == nullptr ? kSuccess : kMoreData;
-    }
-    std::memcpy(buffer, text, size);
-    return kSuccess;
+    return DeliverToCallerBuffer(text, size, size, CallerBuffer{buffer, bufferSize, sizeNeeded},
+                                 MissingSize::Unreported);
   }
   return kBadDatabase;  // still cut at the largest attempt
 }

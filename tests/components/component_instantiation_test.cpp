@@ -300,6 +300,11 @@ TEST_F(FreeUnusedLibraries, AsksEveryEntrySeparatelyAndKeepsTheOthersInPlace) {
   EXPECT_EQ(rm::LoadedModuleCount(), listedBefore);
 }
 
+DWORD WINAPI FreeUnusedLibrariesOnThisThread(void*) {
+  QXFreeUnusedLibraries();
+  return 0;
+}
+
 // A component's "DllCanUnloadNow" runs with the list unlocked: it may free and create itself.
 TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
@@ -320,8 +325,7 @@ TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow)
   });
 
   // Run on a thread of its own, so that a deadlock fails the test instead of hanging it.
-  HANDLE thread = CreateThread(
-      nullptr, 0, [](void*) -> DWORD { QXFreeUnusedLibraries(); return 0; }, nullptr, 0, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, FreeUnusedLibrariesOnThisThread, nullptr, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   const DWORD waited = WaitForSingleObject(thread, 20000);
   CloseHandle(thread);
@@ -336,9 +340,13 @@ TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow)
 }
 
 // Hosts are asked to serialise these calls, but one that does not must not corrupt the list.
+// The test keeps an instance of its own meanwhile, as multi-threaded hosts must: a module freed
+// while another thread's final Release is still returning into it would crash the process.
 TEST_F(FreeUnusedLibraries, StaysConsistentWhenCalledFromSeveralThreadsAtOnce) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
   const std::size_t listedBefore = rm::LoadedModuleCount();
+  IUnknown* keeper = nullptr;
+  ASSERT_EQ(Create(&keeper), QXIR_SUCCESS);
   constexpr int kThreads = 4;
   constexpr int kRounds = 100;
   std::vector<std::thread> threads;
@@ -359,6 +367,7 @@ TEST_F(FreeUnusedLibraries, StaysConsistentWhenCalledFromSeveralThreadsAtOnce) {
   for (std::thread& thread : threads) thread.join();
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
 
+  keeper->Release();
   QXFreeUnusedLibraries();
   EXPECT_EQ(rm::LoadedModuleCount(), listedBefore);
   EXPECT_FALSE(IsLoaded(kGoodComponent)) << "a load reference was lost or taken twice";

@@ -74,7 +74,8 @@ TEST(NullReference, EveryExportRefusesItAndLeavesTheRegistryAsItWas) {
   GUID generated = {};
   void* object = nullptr;
   const GUID& none = NullGuid();
-  const tagQXCLIENTID& noClient = *static_cast<const tagQXCLIENTID* volatile>(nullptr);
+  const tagQXCLIENTID* volatile noClientAddress = nullptr;
+  const tagQXCLIENTID& noClient = *noClientAddress;
   const struct {
     const char* call;
     std::function<tagQXINTRFCRESULT()> run;

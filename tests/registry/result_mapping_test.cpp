@@ -21,7 +21,7 @@ const RuleRow kRules[] = {
      QXIR_ACCESS_DENIED, QXIR_REGISTRY_ERROR, QXIR_REGISTRY_ERROR},
     {"lookup", rm::MapByLookupRule, QXIR_SUCCESS, QXIR_BUFFER_TOO_SMALL, QXIR_ACCESS_DENIED,
      QXIR_KEY_NOT_FOUND, QXIR_KEY_NOT_FOUND},
-    {"lookup for instantiation", rm::MapByLookupRuleForInstantiation, QXIR_SUCCESS,
+    {"lookup for instantiation", rm::MapByModulePathLookupRule, QXIR_SUCCESS,
      QXIR_KEY_NOT_FOUND, QXIR_ACCESS_DENIED, QXIR_KEY_NOT_FOUND, QXIR_KEY_NOT_FOUND},
     {"profile read", rm::MapByProfileReadRule, QXIR_SUCCESS, QXIR_BUFFER_TOO_SMALL,
      QXIR_ACCESS_DENIED, QXIR_INVALID_PARAMETER, QXIR_PROFILE_ERROR},

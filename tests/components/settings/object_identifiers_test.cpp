@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "components/object_identifiers.h"
+#include "registry/registry_key.h"
 #include "components/settings/settings_fixture.h"
 #include "qx/component_settings.h"
 

@@ -1,0 +1,159 @@
+#pragma once
+// Small typed helpers over the raw registry calls; every registry access of the module goes
+// through them or through the primitives built on them. Each returns the Windows code. They
+// come in ANSI and wide forms (the character type of the names picks the calls), since the
+// key-tree operations work on wide names below the caller's ANSI paths.
+//
+//   UniqueRegKey key;
+//   if (const WinCode opened = OpenKey(root, path, kReadAccess, key); opened != kSuccess) ...
+//   KeyInfo info;
+//   if (const WinCode queried = QueryKeyInfo(key.get(), info); queried != kSuccess) ...
+//   EnumerateSubKeys<char>(key.get(), info, [&](const char* name) { ...; return true; });
+
+#include <windows.h>
+
+#include "common/unique_handle.h"
+#include "common/win_code.h"
+
+namespace rm {
+
+// Access masks, fixed per operation.
+constexpr REGSAM kReadAccess = KEY_READ;          // 0x20019
+constexpr REGSAM kWriteAccess = KEY_WRITE;        // 0x20006
+constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
+
+namespace detail {
+
+template <typename Char>
+struct RegistryCalls;
+
+template <>
+struct RegistryCalls<char> {
+  static constexpr auto Open = RegOpenKeyExA;
+  static constexpr auto Create = RegCreateKeyExA;
+  static constexpr auto QueryInfo = RegQueryInfoKeyA;
+  static constexpr auto EnumKey = RegEnumKeyExA;
+  static constexpr auto EnumValue = RegEnumValueA;
+  static constexpr auto QueryValue = RegQueryValueExA;
+  static constexpr auto SetValue = RegSetValueExA;
+};
+
+template <>
+struct RegistryCalls<wchar_t> {
+  static constexpr auto Open = RegOpenKeyExW;
+  static constexpr auto Create = RegCreateKeyExW;
+  static constexpr auto QueryInfo = RegQueryInfoKeyW;
+  static constexpr auto EnumKey = RegEnumKeyExW;
+  static constexpr auto EnumValue = RegEnumValueW;
+  static constexpr auto QueryValue = RegQueryValueExW;
+  static constexpr auto SetValue = RegSetValueExW;
+};
+
+}  // namespace detail
+
+// Opens root\subKey with `access` into `key`.
+template <typename Char>
+WinCode OpenKey(HKEY root, const Char* subKey, REGSAM access, UniqueRegKey& key) noexcept {
+  return static_cast<WinCode>(detail::RegistryCalls<Char>::Open(root, subKey, 0, access, key.put()));
+}
+
+// Opens root\subKey for writing, creating it and every missing level above it.
+template <typename Char>
+WinCode CreateKey(HKEY root, const Char* subKey, UniqueRegKey& key) noexcept {
+  return static_cast<WinCode>(detail::RegistryCalls<Char>::Create(
+      root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess, nullptr, key.put(),
+      nullptr));
+}
+
+// What a key holds: counts, and the longest names (in characters, without the terminator) and
+// the largest data (in bytes) among its sub-keys and values.
+struct KeyInfo {
+  DWORD subKeyCount = 0;
+  DWORD longestSubKeyName = 0;
+  DWORD valueCount = 0;
+  DWORD longestValueName = 0;
+  DWORD largestData = 0;
+};
+
+template <typename Char = char>
+WinCode QueryKeyInfo(HKEY key, KeyInfo& info) noexcept {
+  return static_cast<WinCode>(detail::RegistryCalls<Char>::QueryInfo(
+      key, nullptr, nullptr, nullptr, &info.subKeyCount, &info.longestSubKeyName, nullptr,
+      &info.valueCount, &info.longestValueName, &info.largestData, nullptr, nullptr));
+}
+
+// Reads one value of an open key (RegQueryValueEx): *size is the buffer's size on entry and
+// the value's size after it.
+template <typename Char>
+WinCode QueryValue(HKEY key, const Char* name, DWORD* type, void* data, DWORD* size) noexcept {
+  return static_cast<WinCode>(detail::RegistryCalls<Char>::QueryValue(
+      key, name, nullptr, type, static_cast<BYTE*>(data), size));
+}
+
+template <typename Char>
+WinCode SetValue(HKEY key, const Char* name, DWORD type, const void* data, DWORD size) noexcept {
+  return static_cast<WinCode>(detail::RegistryCalls<Char>::SetValue(
+      key, name, 0, type, static_cast<const BYTE*>(data), size));
+}
+
+// Calls onSubKey(name) for each sub-key of `key` in enumeration order, until it returns false.
+// The name buffer is sized from `info`, the key's QueryKeyInfo. Returns 259 (no more items)
+// when every sub-key was seen, 0 when onSubKey stopped the walk, 8 when the heap refused the
+// buffer, and otherwise the code of the enumeration call that failed.
+template <typename Char, typename OnSubKey>
+WinCode EnumerateSubKeys(HKEY key, const KeyInfo& info, OnSubKey&& onSubKey) noexcept {
+  const DWORD capacity = info.longestSubKeyName + 1;
+  UniqueHeapBlock block = AllocateHeapBlock(capacity * sizeof(Char));
+  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+  Char* const name = static_cast<Char*>(block.get());
+  for (DWORD index = 0;; ++index) {
+    DWORD length = capacity;
+    const WinCode enumerated = static_cast<WinCode>(detail::RegistryCalls<Char>::EnumKey(
+        key, index, name, &length, nullptr, nullptr, nullptr, nullptr));
+    if (enumerated != kSuccess) return enumerated;
+    if (!onSubKey(static_cast<const Char*>(name))) return kSuccess;
+  }
+}
+
+// One value as EnumerateValues hands it over; the pointers are valid during the callback only.
+template <typename Char>
+struct ValueView {
+  const Char* name;
+  DWORD nameLength;  // characters, without the terminator
+  DWORD type;
+  BYTE* data;
+  DWORD dataSize;
+};
+
+// Calls onValue(ValueView) for each value of `key` in enumeration order, until it returns
+// false; the buffers are sized from `info`. Results as for EnumerateSubKeys.
+template <typename Char, typename OnValue>
+WinCode EnumerateValues(HKEY key, const KeyInfo& info, OnValue&& onValue) noexcept {
+  const DWORD nameCapacity = info.longestValueName + 1;
+  const DWORD dataCapacity = info.largestData;
+  // At least one byte each, so that an empty guard always means the heap refused.
+  UniqueHeapBlock nameBlock = AllocateHeapBlock(nameCapacity * sizeof(Char));
+  UniqueHeapBlock dataBlock = AllocateHeapBlock(dataCapacity == 0 ? 1 : dataCapacity);
+  if (!nameBlock || !dataBlock) return ERROR_NOT_ENOUGH_MEMORY;
+  Char* const name = static_cast<Char*>(nameBlock.get());
+  BYTE* const data = static_cast<BYTE*>(dataBlock.get());
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = nameCapacity;
+    DWORD dataSize = dataCapacity;
+    DWORD type = REG_NONE;
+    const WinCode enumerated = static_cast<WinCode>(detail::RegistryCalls<Char>::EnumValue(
+        key, index, name, &nameLength, nullptr, &type, data, &dataSize));
+    if (enumerated != kSuccess) return enumerated;
+    if (!onValue(ValueView<Char>{name, nameLength, type, data, dataSize})) return kSuccess;
+  }
+}
+
+// Finds the first value of root\path, in enumeration order, that is REG_BINARY with exactly
+// `byteCount` bytes equal to `bytes`, and hands out its name by the caller-buffer rule with
+// the name's length plus one as the size. No match (or a value that cannot be read): 1009.
+// A failure to open or query the key is returned as the system gave it.
+WinCode FindValueNameByData(HKEY root, const char* path, char* buffer, unsigned long bufferSize,
+                            unsigned long* sizeNeeded, const void* bytes,
+                            unsigned long byteCount) noexcept;
+
+}  // namespace rm
