@@ -281,8 +281,8 @@ class Doctor {
                                         : "the friendly name (default value) is not a non-empty REG_SZ",
           "register the component again, so that hosts listing it can name it");
     }
-    CheckRefCount(key);
     CheckModuleFile(clsid, key);
+    CheckRefCount(key);
   }
 
   void CheckRefCount(const KeyNode& key) {
@@ -334,7 +334,7 @@ class Doctor {
     std::string path = file;
     const bool bare = file.find_first_of(":\\") == std::string::npos;
     const bool absolute =
-        (file.size() > 2 && file[1] == ':' && file[2] == '\\') || file.rfind("\\\\", 0) == 0;
+        (file.size() > 2 && file[1] == ':' && (file[2] == '\\' || file[2] == '/')) || file.rfind("\\\\", 0) == 0;
     if (bare) {
       path = options_.hostDir + "\\" + file;
       if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -546,8 +546,9 @@ class Doctor {
       }
       std::string entryName, componentName;
       const bool named = StringOf(FindValue(entry, ""), &entryName);
-      StringOf(FindValue(*component->second.machine, ""), &componentName);
-      if (!named || entryName != componentName) {
+      // A component without a name has its own finding; there is nothing to compare with.
+      const bool componentNamed = StringOf(FindValue(*component->second.machine, ""), &componentName);
+      if (componentNamed && (!named || entryName != componentName)) {
         Add(Severity::Warning, "category-name-mismatch", kMachine, entry.path,
             (named ? "the entry calls the component '" + entryName + "'"
                    : std::string("the entry has no friendly name")) +
