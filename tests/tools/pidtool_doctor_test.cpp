@@ -22,6 +22,10 @@ const std::string kOtherWidth = "{D0C70000-0000-4000-8000-000000000002}";
 const std::string kBare = "{D0C70000-0000-4000-8000-000000000003}";
 const std::string kBareMissing = "{D0C70000-0000-4000-8000-000000000004}";
 const std::string kWrongClass = "{D0C70000-0000-4000-8000-000000000005}";
+const std::string kNoFile = "{D0C70000-0000-4000-8000-000000000006}";
+const std::string kProgram = "{D0C70000-0000-4000-8000-000000000007}";
+const std::string kText = "{D0C70000-0000-4000-8000-000000000008}";
+const std::string kRelative = "{D0C70000-0000-4000-8000-00000000000B}";
 const std::string kUninstalled = "{D0C70000-0000-4000-8000-000000000009}";
 const std::string kUserOnly = "{D0C70000-0000-4000-8000-00000000000A}";
 // Object identifiers: X is shared by two names, Y by none, Z is the per-user one of "a".
@@ -96,6 +100,10 @@ class PidtoolDoctor : public ::testing::Test {
     Component(kBare, "Bare", "pidtool_fixture_plain.dll");
     Component(kBareMissing, "Bare missing", "not_beside_the_host.dll");
     WriteText(machine, kRoot + kBareMissing, "RefCount", "1");
+    WriteText(machine, kRoot + kNoFile, "", "No file");
+    Component(kProgram, "Program", BesideThisProgram("pidtool.exe"));
+    Component(kText, "Text", "C:\\windows\\win.ini");
+    Component(kRelative, "Relative", "modules\\relative.dll");
     Component(kWrongClass, nullptr, BesideThisProgram("Rm7731.pid"));
     const std::string map = kRoot + kWrongClass + "\\Object ID Map";
     WriteId(machine, map, "a", kIdX);
@@ -141,6 +149,10 @@ TEST_F(PidtoolDoctor, ReportsEveryFaultWithItsSeverityAndExitsWithOne) {
       {"warning", "no-dllcanunloadnow", kBare},
       {"error", "bare-file-missing", kBareMissing},
       {"warning", "refcount-type", kBareMissing},
+      {"error", "no-file", kNoFile},
+      {"error", "not-a-dll", kProgram},
+      {"error", "not-a-module", kText},
+      {"warning", "relative-file", kRelative},
       {"warning", "no-friendly-name", kWrongClass},
       {"warning", "object-id-shared", kWrongClass + "\\Object ID Map"},
       {"warning", "object-id-type", kWrongClass + "\\Object ID Map"},
@@ -159,7 +171,7 @@ TEST_F(PidtoolDoctor, ReportsEveryFaultWithItsSeverityAndExitsWithOne) {
   for (const Expected& finding : expected)
     EXPECT_TRUE(HasFinding(run.out, finding)) << finding.code << "\n" << run.out;
   EXPECT_EQ(LineCount(run.out), static_cast<int>(expected.size()) + 1) << run.out;
-  EXPECT_NE(run.out.find("\n5 errors, 12 warnings, 3 notes in 5 components and 2 categories ("),
+  EXPECT_NE(run.out.find("\n8 errors, 13 warnings, 3 notes in 9 components and 2 categories ("),
             std::string::npos);
   EXPECT_NE(run.out.find("'not_beside_the_host.dll', which QXCreateInstance looks for beside"),
             std::string::npos);
