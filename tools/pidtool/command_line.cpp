@@ -86,6 +86,24 @@ const std::vector<CommandSpec>& Commands() {
        "Prints the object name that the component's object ID map gives the identifier\n"
        "(QXGetObjectKey: the per-machine map first, then the per-user map). An identifier\n"
        "found in neither map is a failure (QXIR_REGISTRY_ERROR).\n"},
+      {CommandId::Doctor, "doctor", "[--host-dir DIR] [--load]", 0, 0,
+       "find what is wrong with the component registry",
+       "Walks the component registry under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER in this\n"
+       "tool's registry view and prints one line per finding: severity (error: a host will\n"
+       "fail; warning: a host may fail, or the data is stray; note), a short code, the key,\n"
+       "what is wrong and what to do about it; then a line counting them. It checks each\n"
+       "component's friendly name, \"File\" (that the module exists, is a DLL of this tool's\n"
+       "width and exports DllGetClassObject and DllCanUnloadNow, read from its headers) and\n"
+       "\"RefCount\"; the category entries; the object ID maps and object keys of both roots;\n"
+       "and keys and values that belong to no part of the registry layout.\n"
+       "It writes nothing, and runs no component's code unless --load is given.\n"
+       "\n"
+       "  --host-dir DIR  where a bare \"File\" name is looked for, as QXCreateInstance looks\n"
+       "                  beside the host's executable (default: this tool's folder)\n"
+       "  --load          also load each module and ask its DllGetClassObject for the CLSID's\n"
+       "                  class object, then free it\n"
+       "\n"
+       "Exit status 1 means at least one error was found.\n"},
   };
   return commands;
 }
@@ -118,6 +136,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
       return Help(command);
     } else if (!optionsEnded && word == "--json") {
       parsed.json = true;
+    } else if (!optionsEnded && command->id == CommandId::Doctor && word == "--load") {
+      parsed.load = true;
+    } else if (!optionsEnded && command->id == CommandId::Doctor && word == "--host-dir") {
+      if (i + 1 == words.size() || words[i + 1].empty()) return BadUsage(command, "--host-dir needs a folder");
+      parsed.hostDir = words[++i];
     } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
       return BadUsage(command, "unknown option '" + word + "'");
     } else {
@@ -140,7 +163,7 @@ std::string CommandUsage(const CommandSpec& command) {
 
 std::string ToolUsage() {
   return "Usage: pidtool <command> [--json] [arguments]\n"
-         "Commands: register, unregister, list, products, show, id, name\n"
+         "Commands: register, unregister, list, products, show, id, name, doctor\n"
          "Run 'pidtool --help' for details, or 'pidtool <command> --help'.\n";
 }
 

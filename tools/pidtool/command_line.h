@@ -10,7 +10,7 @@ namespace pidtool {
 // The category of the product identification plug-ins, listed when `list` is given none.
 constexpr char kDefaultCategory[] = "CATEGORY_ProductIdentification";
 
-enum class CommandId { Register, Unregister, List, Products, Show, Id, Name };
+enum class CommandId { Register, Unregister, List, Products, Show, Id, Name, Doctor };
 
 struct CommandSpec {
   CommandId id;
@@ -35,6 +35,9 @@ struct ParsedCommandLine {
   const CommandSpec* command = nullptr;
   std::vector<std::string> arguments;
   bool json = false;
+  // doctor's options: --host-dir DIR and --load.
+  std::string hostDir;
+  bool load = false;
   std::string error;
 };
 

@@ -12,5 +12,6 @@ int RunProducts(const ParsedCommandLine& parsed);
 int RunShow(const ParsedCommandLine& parsed);
 int RunObjectId(const ParsedCommandLine& parsed);
 int RunObjectName(const ParsedCommandLine& parsed);
+int RunDoctor(const ParsedCommandLine& parsed);
 
 }  // namespace pidtool

@@ -22,6 +22,7 @@ int Run(const ParsedCommandLine& parsed) {
     case CommandId::Show: return RunShow(parsed);
     case CommandId::Id: return RunObjectId(parsed);
     case CommandId::Name: return RunObjectName(parsed);
+    case CommandId::Doctor: return RunDoctor(parsed);
   }
   return kExitFailure;
 }

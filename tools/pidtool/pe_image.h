@@ -1,0 +1,29 @@
+#pragma once
+// What a module file's headers say about it, read from its bytes without loading it: the
+// machine it was built for, whether it is a DLL, and the names it exports. Every offset in the
+// file is checked against its size, so a truncated or corrupt file gives an answer, not a crash.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pidtool {
+
+struct PeImageFacts {
+  std::uint16_t machine = 0;             // IMAGE_FILE_HEADER.Machine
+  bool isDll = false;                    // IMAGE_FILE_DLL in the characteristics
+  std::vector<std::string> exportNames;  // in the export table's (sorted) order
+};
+
+// Reads the headers and the export names of the image in `data`. On failure returns false and
+// says why in `problem` ("no MZ header", "export directory lies outside the file", ...).
+bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* facts, std::string* problem);
+
+// "x86 (32-bit)", "x64 (64-bit)", "ARM64", or "machine 0x1234".
+std::string MachineName(std::uint16_t machine);
+
+// The machine of the images this program itself was built as.
+std::uint16_t OwnMachine();
+
+}  // namespace pidtool
