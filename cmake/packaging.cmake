@@ -1,7 +1,8 @@
 # `cmake --install` lays out what a host developer needs:
 #   bin/      Rm7731.pid and pidtool.exe
 #   include/  the public headers
-#   lib/      the import library libRm7731.dll.a and lib/cmake/Rm7731 (find_package(Rm7731))
+#   lib/      the import libraries libRm7731.dll.a (GCC/mingw hosts) and Rm7731.lib (Visual C++
+#             hosts), and lib/cmake/Rm7731 (find_package(Rm7731))
 include(CMakePackageConfigHelpers)
 
 set(RM_INSTALL_BINDIR bin)
@@ -16,6 +17,7 @@ target_include_directories(Rm7731 INTERFACE
 install(TARGETS Rm7731 EXPORT Rm7731Targets
   RUNTIME DESTINATION ${RM_INSTALL_BINDIR}
   ARCHIVE DESTINATION ${RM_INSTALL_LIBDIR})
+install(FILES ${RM_VISUAL_CPP_IMPORT_LIBRARY} DESTINATION ${RM_INSTALL_LIBDIR})
 install(TARGETS pidtool RUNTIME DESTINATION ${RM_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION ${RM_INSTALL_INCLUDEDIR})
 

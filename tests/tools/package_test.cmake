@@ -20,7 +20,7 @@ file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/install)
 run_step("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
-foreach(file bin/Rm7731.pid bin/pidtool.exe lib/libRm7731.dll.a include/qx_framework.h
+foreach(file bin/Rm7731.pid bin/pidtool.exe lib/libRm7731.dll.a lib/Rm7731.lib include/qx_framework.h
              include/product_identification.h include/qx/results.h
              lib/cmake/Rm7731/Rm7731Config.cmake lib/cmake/Rm7731/Rm7731ConfigVersion.cmake)
   if(NOT EXISTS ${prefix}/${file})
