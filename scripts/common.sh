@@ -49,6 +49,15 @@ why_no_32bit() {
   fi
 }
 
+# Keeps the prefix's wineserver, and the services the first program starts, running until
+# `wineserver -k`. Without it the server exits whenever no program has run for a few seconds,
+# and a program that starts the prefix cold can fail inside Wine (seen: a stack overflow in
+# sechost while the services come up). Call after ensure_wine_prefix.
+keep_wine_running() {
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
 # A new prefix prints configuration messages on its first start; get them over with before
 # anything reads a program's output. Call after use_wine.
 ensure_wine_prefix() {
