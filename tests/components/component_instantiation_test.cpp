@@ -300,6 +300,12 @@ TEST_F(FreeUnusedLibraries, AsksEveryEntrySeparatelyAndKeepsTheOthersInPlace) {
   EXPECT_EQ(rm::LoadedModuleCount(), listedBefore);
 }
 
+// A thread procedure needs the stdcall convention on i686, which a lambda does not have.
+DWORD WINAPI FreeUnusedLibrariesThread(void*) {
+  QXFreeUnusedLibraries();
+  return 0;
+}
+
 // A component's "DllCanUnloadNow" runs with the list unlocked: it may free and create itself.
 TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
@@ -320,8 +326,7 @@ TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow)
   });
 
   // Run on a thread of its own, so that a deadlock fails the test instead of hanging it.
-  HANDLE thread = CreateThread(
-      nullptr, 0, [](void*) -> DWORD { QXFreeUnusedLibraries(); return 0; }, nullptr, 0, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, FreeUnusedLibrariesThread, nullptr, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   const DWORD waited = WaitForSingleObject(thread, 20000);
   CloseHandle(thread);
