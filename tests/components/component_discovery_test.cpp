@@ -5,10 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "common/unique_handle.h"
 #include "discovery_test_support.h"
 #include "qx/component_instances.h"
-#include "support/registry_sandbox.h"
+#include "support/leak_checked_test.h"
 
 namespace rmtest {
 namespace {
@@ -19,7 +18,7 @@ const GUID kSecond = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55,
 const GUID kThird = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x03}};
 const GUID kMarker = {0xDEADBEEF, 0xDEAD, 0xBEEF, {0xDE, 0xAD, 0xBE, 0xEF, 0xDE, 0xAD, 0xBE, 0xEF}};
 
-class EnumComponents : public ::testing::Test {
+class EnumComponents : public LeakCheckedTest {
  protected:
   void AddToCategory(const GUID& clsid) {
     RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, CategoryKey(kCategory) + "\\" + ClsidKeyName(clsid));
@@ -33,9 +32,6 @@ class EnumComponents : public ::testing::Test {
   std::vector<std::string> RegistryOrder() {
     return RegistrySandbox::SubKeyNames(HKEY_LOCAL_MACHINE, CategoryKey(kCategory));
   }
-  void TearDown() override { EXPECT_EQ(rm::LiveHandleCountTotal(), 0); }
-
-  RegistrySandbox sandbox_;
 };
 
 TEST_F(EnumComponents, StopsAtTheCapacityWithoutReportingAnError) {
@@ -86,7 +82,7 @@ TEST_F(EnumComponents, AMissingOrUnreadableCategoryLeavesTheCountAsItWas) {
   EXPECT_EQ(count, 7u);
 
   AddThree();
-  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, CategoryKey(kCategory), "D:(D;;KA;;;WD)");
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, CategoryKey(kCategory), kDenyAll);
   EXPECT_EQ(QXEnumComponents(kCategory, nullptr, &count), QXIR_KEY_NOT_FOUND)
       << "denied access is one more registry failure here";
   EXPECT_EQ(count, 7u);
@@ -116,14 +112,11 @@ TEST_F(EnumComponents, RefusesAMissingNameOrCountInsteadOfListingTheCategories) 
   EXPECT_EQ(count, 7u);
 }
 
-class FriendlyName : public ::testing::Test {
+class FriendlyName : public LeakCheckedTest {
  protected:
   void SetUp() override {
     RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(kFirst), nullptr, "Name");  // 5 bytes
   }
-  void TearDown() override { EXPECT_EQ(rm::LiveHandleCountTotal(), 0); }
-
-  RegistrySandbox sandbox_;
 };
 
 TEST_F(FriendlyName, FollowsTheStringReadersSizeRule) {
@@ -158,7 +151,7 @@ TEST_F(FriendlyName, MapsWhatCannotBeReadByTheLookupRule) {
   EXPECT_EQ(QXGetComponentFriendlyName(kThird, name, sizeof(name), &needed), QXIR_KEY_NOT_FOUND)
       << "a value that is not REG_SZ";
 
-  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, ComponentKey(kFirst), "D:(D;;KA;;;WD)");
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, ComponentKey(kFirst), kDenyAll);
   EXPECT_EQ(QXGetComponentFriendlyName(kFirst, name, sizeof(name), &needed), QXIR_ACCESS_DENIED);
 }
 

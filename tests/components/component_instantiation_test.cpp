@@ -15,7 +15,7 @@
 #include "components/loaded_module_list.h"
 #include "discovery_test_support.h"
 #include "qx/component_instances.h"
-#include "support/registry_sandbox.h"
+#include "support/leak_checked_test.h"
 
 // Nothrow allocations fail on request, for the case of the list entry that cannot be had.
 namespace {
@@ -47,7 +47,7 @@ void ForceCanUnloadNow(const char* moduleName, HRESULT answer) {
   force(answer);
 }
 
-class CreateInstance : public ::testing::Test {
+class CreateInstance : public LeakCheckedTest {
  protected:
   // Creates an IUnknown instance of the fixture class as registered.
   tagQXINTRFCRESULT Create(IUnknown** object, const GUID& clsid = kFixtureClsid) {
@@ -66,9 +66,6 @@ class CreateInstance : public ::testing::Test {
     EXPECT_EQ(rm::LoadedModuleCount(), listedBefore);
     EXPECT_EQ(rm::LiveHandleCountTotal(), 0);
   }
-  void TearDown() override { EXPECT_EQ(rm::LiveHandleCountTotal(), 0); }
-
-  RegistrySandbox sandbox_;
 };
 
 TEST_F(CreateInstance, KeepsTheModuleLoadedAndListedOncePerInstance) {
@@ -148,7 +145,7 @@ TEST_F(CreateInstance, ReportsAComponentWhoseModuleCannotBeReadAsNotFound) {
   EXPECT_EQ(object, nullptr);
 
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
-  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, ComponentKey(kFixtureClsid), "D:(D;;KA;;;WD)");
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, ComponentKey(kFixtureClsid), kDenyAll);
   EXPECT_EQ(Create(&object), QXIR_ACCESS_DENIED);
   EXPECT_FALSE(IsLoaded(kGoodComponent));
 }
@@ -300,7 +297,8 @@ TEST_F(FreeUnusedLibraries, AsksEveryEntrySeparatelyAndKeepsTheOthersInPlace) {
   EXPECT_EQ(rm::LoadedModuleCount(), listedBefore);
 }
 
-DWORD WINAPI FreeUnusedLibrariesOnThisThread(void*) {
+// A thread procedure needs the stdcall convention on i686, which a lambda does not have.
+DWORD WINAPI FreeUnusedLibrariesThread(void*) {
   QXFreeUnusedLibraries();
   return 0;
 }
@@ -325,7 +323,7 @@ TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow)
   });
 
   // Run on a thread of its own, so that a deadlock fails the test instead of hanging it.
-  HANDLE thread = CreateThread(nullptr, 0, FreeUnusedLibrariesOnThisThread, nullptr, 0, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, FreeUnusedLibrariesThread, nullptr, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   const DWORD waited = WaitForSingleObject(thread, 20000);
   CloseHandle(thread);

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/unique_handle.h"
 #include "qx/component_registration.h"
-#include "support/registry_sandbox.h"
+#include "support/leak_checked_test.h"
 
 namespace {
 
@@ -40,14 +39,7 @@ tagQXINTRFCRESULT Register(const GUID& clsid, const char* name, const char* cate
   return QXRegisterServerEx(ThisProgram(), clsid, name, category, nullptr, nullptr, counted);
 }
 
-class ComponentRegistration : public ::testing::Test {
- protected:
-  void TearDown() override {
-    EXPECT_EQ(rm::LiveHandleCountTotal(), handlesBefore_) << "a call left a handle open";
-  }
-  RegistrySandbox sandbox_;
-  const long handlesBefore_ = rm::LiveHandleCountTotal();
-};
+using ComponentRegistration = rmtest::LeakCheckedTest;
 
 TEST_F(ComponentRegistration, PlainFormWritesFullPathWithoutCount) {
   ASSERT_EQ(QXRegisterServer(ThisProgram(), kComponent, "Test Component", kCategory, "a", "b"),
@@ -124,7 +116,7 @@ TEST_F(ComponentRegistration, LastCountIsNotRewrittenBeforeTheKeyGoes) {
   ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 1), QXIR_SUCCESS);
   // Readable and writable, but not deletable: the removal of the component key fails, and
   // whatever was written before it shows.
-  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, "D:(D;;SD;;;WD)(A;;KA;;;WD)");
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, rmtest::kDenyDelete);
   EXPECT_EQ(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr), QXIR_ACCESS_DENIED);
   EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_LOCAL_MACHINE, kComponentKey, "RefCount"), 1u);
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kEntryKey)) << "removed before";
@@ -155,7 +147,7 @@ TEST_F(ComponentRegistration, MissingCategoryEntryKeepsTheComponent) {
 
 TEST_F(ComponentRegistration, DeniedCategoryEntryKeepsTheComponent) {
   ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 0), QXIR_SUCCESS);
-  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kEntryKey, "D:(D;;KA;;;WD)");
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kEntryKey, rmtest::kDenyAll);
   EXPECT_EQ(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr), QXIR_ACCESS_DENIED);
   EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kComponentKey));
   EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kEntryKey));

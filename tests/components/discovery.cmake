@@ -1,7 +1,7 @@
 # Component discovery and instantiation: in-process suites over the library's code, fixture
 # component modules for them to load, and the plug-in road through the built module.
 
-# One fixture source, built once per behaviour. The exports keep their plain names.
+# One fixture source, built once per behaviour.
 set(RM_DISCOVERY_FIXTURES
   good ""
   no_class_object FIXTURE_NO_CLASS_OBJECT
@@ -12,14 +12,11 @@ set(RM_DISCOVERY_FIXTURE_TARGETS)
 while(RM_DISCOVERY_FIXTURES)
   list(POP_FRONT RM_DISCOVERY_FIXTURES behaviour definition)
   set(target discovery_component_${behaviour})
-  add_library(${target} SHARED ${CMAKE_CURRENT_LIST_DIR}/fixtures/component_module.cpp)
-  set_target_properties(${target} PROPERTIES PREFIX "")
-  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/fixtures ${PROJECT_SOURCE_DIR}/tests)
-  if(definition)
-    target_compile_definitions(${target} PRIVATE ${definition})
-  endif()
-  target_link_options(${target} PRIVATE -Wl,--kill-at)
-  target_link_libraries(${target} PRIVATE uuid)
+  rm_add_fixture_module(${target}
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/fixtures/component_module.cpp
+    DEFINITIONS ${definition}
+    LIBRARIES uuid)
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/fixtures)
   list(APPEND RM_DISCOVERY_FIXTURE_TARGETS ${target})
 endwhile()
 
@@ -36,6 +33,6 @@ rm_add_test_suite(discovery_host_tests HOST
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/plugin_road_host_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/discovery_test_support.cpp
-  LIBRARIES Rm7731  # its import library, lib/libRm7731.dll.a
+  LIBRARIES Rm7731
   DEPENDS ${RM_DISCOVERY_FIXTURE_TARGETS})
 target_include_directories(discovery_host_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/fixtures)

@@ -11,7 +11,7 @@
 #include "module/server_registration.h"
 #include "product_identification.h"
 #include "qx/component_registration.h"
-#include "support/registry_sandbox.h"
+#include "support/sandboxed_test.h"
 
 namespace {
 
@@ -117,10 +117,9 @@ TEST_F(ClassTableWalk, FirstFailingRowEndsTheWalk) {
 }
 
 // The real registration behind the walk, in the redirected registry.
-class SelfRegistration : public ::testing::Test {
+class SelfRegistration : public rmtest::SandboxedTest {
  protected:
   void SetUp() override { AttachAsTheModule(); }
-  RegistrySandbox sandbox_;
 };
 
 TEST_F(SelfRegistration, RegistersThePluginAndUnregistersItCompletely) {
@@ -141,14 +140,14 @@ TEST_F(SelfRegistration, RegistersThePluginAndUnregistersItCompletely) {
 
 TEST_F(SelfRegistration, DeniedComponentKeyGivesAccessDenied) {
   RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, kPluginKey);
-  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kPluginKey, "D:(D;;KA;;;WD)");
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kPluginKey, rmtest::kDenyAll);
   EXPECT_EQ(DllRegisterServer(), E_ACCESSDENIED);
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kPluginEntryKey));
 
   // Unregistration is refused at the same key once the category entry has gone.
   RegistrySandbox::RestoreAccess(HKEY_LOCAL_MACHINE, kPluginKey);
   RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, kPluginEntryKey);
-  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kPluginKey, "D:(D;;KA;;;WD)");
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kPluginKey, rmtest::kDenyAll);
   EXPECT_EQ(DllUnregisterServer(), E_ACCESSDENIED);
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kPluginEntryKey));
 }

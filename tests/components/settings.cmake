@@ -9,4 +9,4 @@ rm_add_test_suite(settings_tests
 # The same functions through the built module's import library.
 rm_add_test_suite(settings_host_tests HOST
   SOURCES ${RM_SETTINGS_TEST_DIR}/settings_host_test.cpp
-  LIBRARIES ${CMAKE_BINARY_DIR}/lib/libRm7731.dll.a)
+  LIBRARIES Rm7731)

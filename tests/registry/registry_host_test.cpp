@@ -8,19 +8,14 @@
 #include <vector>
 
 #include "qx_framework.h"
-#include "support/registry_sandbox.h"
+#include "support/sandboxed_test.h"
 
 namespace rmtest {
 namespace {
 
-constexpr char kDenyAll[] = "D:(D;;KA;;;WD)";
-constexpr char kReadOnly[] = "D:(D;;0x6;;;WD)(A;;KA;;;WD)";
 constexpr unsigned long kUntouched = 0xDEADBEEF;
 
-class ExportedRegistryTest : public ::testing::Test {
- protected:
-  RegistrySandbox sandbox_;
-};
+using ExportedRegistryTest = SandboxedTest;
 
 // --- QXGetRegistryStringValueData ---
 

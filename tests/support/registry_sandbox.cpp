@@ -157,7 +157,7 @@ void RegistrySandbox::SetKeySecurity(HKEY root, const std::string& path, const c
 }
 
 void RegistrySandbox::RestoreAccess(HKEY root, const std::string& path) {
-  SetKeySecurity(root, path, "D:(A;;KA;;;WD)");
+  SetKeySecurity(root, path, kAllowAll);
 }
 
 namespace {
@@ -168,7 +168,7 @@ void DeleteWideTreeForcibly(HKEY root, const wchar_t* path) {
   HKEY key = nullptr;
   // The owner keeps WRITE_DAC whatever the DACL says.
   if (RegOpenKeyExW(root, path, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-    ApplySddl(key, "D:(A;;KA;;;WD)");
+    ApplySddl(key, kAllowAll);
     RegCloseKey(key);
   }
   if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;

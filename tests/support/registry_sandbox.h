@@ -11,6 +11,14 @@
 
 namespace rmtest {
 
+// DACLs for SetKeySecurity. Wine checks them on the key being opened, not on its parent.
+constexpr char kAllowAll[] = "D:(A;;KA;;;WD)";
+constexpr char kDenyAll[] = "D:(D;;KA;;;WD)";
+// Opening for KEY_WRITE fails; reads still work (KEY_READ and KEY_WRITE share READ_CONTROL).
+constexpr char kReadOnly[] = "D:(D;;0x6;;;WD)(A;;KA;;;WD)";
+// Everything but deleting the key itself.
+constexpr char kDenyDelete[] = "D:(D;;SD;;;WD)(A;;KA;;;WD)";
+
 class RegistrySandbox {
  public:
   RegistrySandbox();
@@ -34,8 +42,8 @@ class RegistrySandbox {
   static void CreateKey(HKEY root, const std::string& path);
   static std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
 
-  // Applies an SDDL DACL to an existing key, e.g. "D:(D;;KA;;;WD)" to deny everything, or
-  // "D:(D;;0x6;;;WD)(A;;KA;;;WD)" to deny writes only. RestoreAccess puts full access back.
+  // Applies an SDDL DACL to an existing key, e.g. kDenyAll or kReadOnly below.
+  // RestoreAccess puts full access back.
   static void SetKeySecurity(HKEY root, const std::string& path, const char* sddl);
   static void RestoreAccess(HKEY root, const std::string& path);
 

@@ -10,8 +10,8 @@
 namespace settingstest {
 namespace {
 
-constexpr char kReadOnly[] = "D:(D;;0x6;;;WD)(A;;KA;;;WD)";
-constexpr char kNoAccess[] = "D:(D;;KA;;;WD)";
+using rmtest::kDenyAll;
+using rmtest::kReadOnly;
 constexpr GUID kStale = {0xCCCCCCCC, 0xCCCC, 0xCCCC,
                          {0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC}};
 
@@ -316,7 +316,7 @@ TEST_F(GetObjectKey, UserMapIsSearchedWhenTheMachineMapHasNoMatch) {
   ASSERT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed), QXIR_SUCCESS);
   EXPECT_STREQ(buffer, "User name");
 
-  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, kNoAccess);
+  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, kDenyAll);
   memset(buffer, 0, sizeof(buffer));
   EXPECT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed),
             QXIR_SUCCESS)
@@ -341,7 +341,7 @@ TEST_F(GetObjectKey, AnIdentifierInNeitherMapIsARegistryError) {
 TEST_F(GetObjectKey, DeniedMapsAreReportedAsDenied) {
   WriteEntry(HKEY_LOCAL_MACHINE, "Machine name", kObjectA);
   WriteEntry(HKEY_CURRENT_USER, "User name", kObjectA);
-  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kMapKey, kNoAccess);
+  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kMapKey, kDenyAll);
   char buffer[32] = {};
   unsigned long needed = kUntouched;
   EXPECT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed),
@@ -349,7 +349,7 @@ TEST_F(GetObjectKey, DeniedMapsAreReportedAsDenied) {
       << "a denied machine map does not lead on to the user map";
 
   rmtest::DeleteTreeForcibly(HKEY_LOCAL_MACHINE, kMapKey);
-  Sandbox::SetKeySecurity(HKEY_CURRENT_USER, kMapKey, kNoAccess);
+  Sandbox::SetKeySecurity(HKEY_CURRENT_USER, kMapKey, kDenyAll);
   EXPECT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed),
             QXIR_ACCESS_DENIED);
 }

@@ -198,10 +198,10 @@ TEST_F(ComponentProperty, MissingValueOrKeyIsARegistryErrorAndWritesNothing) {
 
 TEST_F(ComponentProperty, DeniedAccessIsReportedAsSuch) {
   ASSERT_EQ(SaveComponentText("Name", "x"), QXIR_SUCCESS);
-  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, "D:(D;;0x6;;;WD)(A;;KA;;;WD)");
+  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, rmtest::kReadOnly);
   EXPECT_EQ(SaveComponentText("Name", "y"), QXIR_ACCESS_DENIED);
   EXPECT_EQ(RetrieveComponent("Name").result, QXIR_SUCCESS) << "reading is still allowed";
-  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, "D:(D;;KA;;;WD)");
+  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, rmtest::kDenyAll);
   EXPECT_EQ(RetrieveComponent("Name").result, QXIR_ACCESS_DENIED);
 }
 
@@ -323,11 +323,10 @@ TEST_F(ObjectProperty, TooSmallBufferIsARegistryErrorWithTheSizeNeeded) {
 
 TEST_F(ObjectProperty, DeniedMachineTreeRefusesMachineSavesOnly) {
   Sandbox::CreateKey(HKEY_LOCAL_MACHINE, kUserSettingsA + "Viewer");
-  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kUserSettingsA + "Viewer",
-                          "D:(D;;0x6;;;WD)(A;;KA;;;WD)");
+  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kUserSettingsA + "Viewer", rmtest::kReadOnly);
   EXPECT_EQ(SaveObjectText(Client("Viewer"), 0, "Zoom", "m"), QXIR_ACCESS_DENIED);
   EXPECT_EQ(SaveObjectText(Client("Viewer"), 1, "Zoom", "u"), QXIR_SUCCESS);
-  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kUserSettingsA + "Viewer", "D:(D;;KA;;;WD)");
+  Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kUserSettingsA + "Viewer", rmtest::kDenyAll);
   EXPECT_EQ(RetrieveObject(Client("Viewer"), 0, 0, "Zoom").result, QXIR_ACCESS_DENIED);
   EXPECT_EQ(RetrieveObject(Client("Viewer"), 1, 0, "Zoom").result, QXIR_SUCCESS);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the property and object-identifier suites: a component, two object identifiers,
 // their key paths written out literally (so the suites do not depend on the code that builds
-// them), and a fixture that redirects both roots and proves every call released what it took.
+// them), and the leak-checked fixture under the name the suites use.
 
 #include <windows.h>
 
@@ -9,9 +9,8 @@
 
 #include <string>
 
-#include "common/unique_handle.h"
 #include "qx/components.h"
-#include "support/registry_sandbox.h"
+#include "support/leak_checked_test.h"
 
 namespace settingstest {
 
@@ -43,15 +42,6 @@ inline bool SameGuid(const GUID& left, const GUID& right) {
 
 using Sandbox = rmtest::RegistrySandbox;
 
-class SettingsTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    EXPECT_EQ(rm::LiveHandleCountTotal(), handlesAtStart_)
-        << "a call left a key or heap block alive";
-  }
-
-  Sandbox sandbox_;
-  const long handlesAtStart_ = rm::LiveHandleCountTotal();
-};
+using SettingsTest = rmtest::LeakCheckedTest;
 
 }  // namespace settingstest
