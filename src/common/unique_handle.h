@@ -25,6 +25,7 @@ enum class HandleKind {
   HeapBlock,
   FileMapping,
   MappedView,
+  ComInterface,
   Count
 };
 
@@ -122,6 +123,8 @@ inline void FreeHeapBlock(void* block) noexcept { HeapFree(GetProcessHeap(), 0, 
 inline void FreeCoTaskMemText(wchar_t* text) noexcept { CoTaskMemFree(text); }
 inline void UnmapView(void* view) noexcept { UnmapViewOfFile(view); }
 inline void CloseInf(HINF inf) noexcept { SetupCloseInfFile(inf); }
+template <typename Interface>
+void ReleaseInterface(Interface* pointer) noexcept { pointer->Release(); }
 constexpr std::uintptr_t kInvalidHandleBits = static_cast<std::uintptr_t>(-1);
 }  // namespace detail
 
@@ -133,6 +136,8 @@ using UniqueCoTaskMemText = UniqueHandle<wchar_t*, detail::FreeCoTaskMemText, Ha
 using UniqueHeapBlock = UniqueHandle<void*, detail::FreeHeapBlock, HandleKind::HeapBlock>;
 using UniqueFileMapping = UniqueHandle<HANDLE, CloseHandle, HandleKind::FileMapping>;
 using UniqueMappedView = UniqueHandle<void*, detail::UnmapView, HandleKind::MappedView>;
+template <typename Interface>
+using UniqueComInterface = UniqueHandle<Interface*, detail::ReleaseInterface<Interface>, HandleKind::ComInterface>;
 
 // A heap block of `size` bytes, or an empty guard when the heap refuses.
 inline UniqueHeapBlock AllocateHeapBlock(std::size_t size) noexcept {

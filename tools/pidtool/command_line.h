@@ -1,7 +1,9 @@
 #pragma once
-// pidtool's command line: `pidtool <command> [options] [arguments]`, the help of the tool
-// and of each command, and the checks that send bad arguments back with the usage.
+// pidtool's command line: `pidtool <command> [options] [arguments]`, the table of commands,
+// the help of the tool and of each command, and the checks that send bad arguments back with
+// the usage.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,18 @@ constexpr char kDefaultCategory[] = "CATEGORY_ProductIdentification";
 
 enum class CommandId { Register, Unregister, List, Products, Show, Id, Name, Doctor };
 
+struct ParsedCommandLine;
+
+// Runs a parsed command: prints its result on stdout (text, or JSON with --json), one line on
+// stderr for each failure, and returns the exit status.
+using RunCommand = int (*)(const ParsedCommandLine& parsed);
+
+// An option that only one command takes.
+struct OptionSpec {
+  const char* name;   // e.g. "--host-dir"
+  const char* value;  // what must follow it, e.g. "a folder"; null for a flag
+};
+
 struct CommandSpec {
   CommandId id;
   const char* name;
@@ -20,6 +34,8 @@ struct CommandSpec {
   int maxArguments;
   const char* summary;  // one line for the tool's help
   const char* details;  // the rest of the command's help
+  std::vector<OptionSpec> options;
+  RunCommand run;
 };
 
 // Every command, in the order the tool's help lists them.
@@ -35,9 +51,8 @@ struct ParsedCommandLine {
   const CommandSpec* command = nullptr;
   std::vector<std::string> arguments;
   bool json = false;
-  // doctor's options: --host-dir DIR and --load.
-  std::string hostDir;
-  bool load = false;
+  // The command's own options given, by name, with their values ("" for a flag).
+  std::map<std::string, std::string> options;
   std::string error;
 };
 

@@ -1,5 +1,5 @@
 // list and show: what the component registry holds for a category or a component.
-#include "commands.h"
+#include "command_line.h"
 #include "component_queries.h"
 #include "guid_text.h"
 #include "json_writer.h"

@@ -1,5 +1,5 @@
 // doctor: what is wrong with the component registry, and how to mend it.
-#include "commands.h"
+#include "command_line.h"
 #include "doctor.h"
 #include "reporting.h"
 
@@ -7,8 +7,9 @@ namespace pidtool {
 
 int RunDoctor(const ParsedCommandLine& parsed) {
   DoctorOptions options;
-  options.hostDir = parsed.hostDir;
-  options.load = parsed.load;
+  const auto hostDir = parsed.options.find("--host-dir");
+  if (hostDir != parsed.options.end()) options.hostDir = hostDir->second;
+  options.load = parsed.options.count("--load") != 0;
   DoctorScope scope;
   const std::vector<Finding> findings = Diagnose(options, &scope);
   PrintOut(parsed.json ? FindingsJson(findings) : FindingsText(findings, scope));

@@ -8,24 +8,9 @@
 #include <vector>
 
 #include "command_line.h"
-#include "commands.h"
 
 namespace pidtool {
 namespace {
-
-int Run(const ParsedCommandLine& parsed) {
-  switch (parsed.command->id) {
-    case CommandId::Register:
-    case CommandId::Unregister: return RunRegistration(parsed);
-    case CommandId::List: return RunList(parsed);
-    case CommandId::Products: return RunProducts(parsed);
-    case CommandId::Show: return RunShow(parsed);
-    case CommandId::Id: return RunObjectId(parsed);
-    case CommandId::Name: return RunObjectName(parsed);
-    case CommandId::Doctor: return RunDoctor(parsed);
-  }
-  return kExitFailure;
-}
 
 int Main(const std::vector<std::string>& words) {
   const ParsedCommandLine parsed = ParseCommandLine(words);
@@ -47,7 +32,7 @@ int Main(const std::vector<std::string>& words) {
   // Component modules may expect COM to be initialised on the calling thread, as it is in
   // any host application.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  const int status = Run(parsed);
+  const int status = parsed.command->run(parsed);
   if (SUCCEEDED(com)) CoUninitialize();
   return status;
 }

@@ -1,5 +1,5 @@
 // id and name: the two directions of a component's object ID map.
-#include "commands.h"
+#include "command_line.h"
 #include "component_queries.h"
 #include "guid_text.h"
 #include "json_writer.h"

@@ -1,23 +1,10 @@
 #include "product_record.h"
 
+#include "identification/language_table.h"
 #include "text_format.h"
 
 namespace pidtool {
 namespace {
-
-struct Language {
-  std::uint32_t bit;
-  const char* tag;
-};
-
-// The languages a driver's language resource can list, by their bit in the mask.
-constexpr Language kLanguages[] = {
-    {0x1, "en-US"},     {0x2, "zh-TW"},     {0x4, "zh-CN"},     {0x8, "da-DK"},
-    {0x10, "nl-NL"},    {0x20, "fi-FI"},    {0x40, "fr-FR"},    {0x80, "de-DE"},
-    {0x100, "it-IT"},   {0x200, "ja-JP"},   {0x400, "ko-KR"},   {0x800, "nb-NO"},
-    {0x1000, "pl-PL"},  {0x2000, "pt-BR"},  {0x4000, "pt-PT"},  {0x8000, "ru-RU"},
-    {0x10000, "es-ES"}, {0x20000, "sv-SE"}, {0x40000, "th-TH"},
-};
 
 int KindOf(std::uint32_t productKind) {
   if (productKind == kProductKindFirst) return 1;
@@ -29,11 +16,10 @@ int KindOf(std::uint32_t productKind) {
 
 std::vector<std::string> LanguageTags(std::uint32_t mask, std::uint32_t* unknown) {
   std::vector<std::string> tags;
-  std::uint32_t known = 0;
-  for (const Language& language : kLanguages) {
-    known |= language.bit;
-    if (mask & language.bit) tags.emplace_back(language.tag);
+  for (std::uint32_t index = 0; index < rm::kLanguageCount; ++index) {
+    if (mask & (std::uint32_t{1} << index)) tags.emplace_back(rm::kLanguageTable[index].tag);
   }
+  const std::uint32_t known = (std::uint32_t{1} << rm::kLanguageCount) - 1;
   if (unknown != nullptr) *unknown = mask & ~known;
   return tags;
 }

@@ -1,6 +1,7 @@
 // products: every product identification plug-in created as a host creates it, asked for
 // the products the system knows, and released again.
-#include "commands.h"
+#include "command_line.h"
+#include "common/unique_handle.h"
 #include "component_queries.h"
 #include "guid_text.h"
 #include "json_writer.h"
@@ -30,23 +31,6 @@ int CALLBACK CollectProduct(const ProductInfo* info, ULONG_PTR context) {
   return 0;
 }
 
-// Releases the interface it holds when it leaves scope.
-template <typename Interface>
-class Held {
- public:
-  Held() = default;
-  ~Held() {
-    if (pointer_ != nullptr) pointer_->Release();
-  }
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  void** put() { return reinterpret_cast<void**>(&pointer_); }
-  Interface* operator->() const { return pointer_; }
-
- private:
-  Interface* pointer_ = nullptr;
-};
-
 struct ComponentReport {
   std::string clsid;
   std::string friendlyName;  // empty when it could not be read
@@ -59,15 +43,16 @@ struct ComponentReport {
 // Returns the failure line, or an empty text.
 std::string AskPlugin(const GUID& clsid, ComponentReport* report) {
   {
-    Held<IProductIdentification> plugin;
-    const tagQXINTRFCRESULT created = QXCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
-                                                       IID_IProductIdentification, plugin.put());
+    rm::UniqueComInterface<IProductIdentification> plugin;
+    const tagQXINTRFCRESULT created = QXCreateInstance(
+        clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IProductIdentification,
+        reinterpret_cast<void**>(static_cast<IProductIdentification**>(plugin.put())));
     if (created != QXIR_SUCCESS) {
       return "creating " + report->clsid + " for IProductIdentification failed: QXCreateInstance returned " +
              DescribeResult(created);
     }
     report->created = true;
-    report->enumerated = plugin->EnumerateProducts(&CollectProduct, reinterpret_cast<ULONG_PTR>(&report->collected));
+    report->enumerated = plugin.get()->EnumerateProducts(&CollectProduct, reinterpret_cast<ULONG_PTR>(&report->collected));
   }
   QXFreeUnusedLibraries();
   if (FAILED(report->enumerated)) {

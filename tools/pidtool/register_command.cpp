@@ -2,7 +2,8 @@
 // DllUnregisterServer, as regsvr32 does.
 #include <windows.h>
 
-#include "commands.h"
+#include "command_line.h"
+#include "common/unique_handle.h"
 #include "json_writer.h"
 #include "reporting.h"
 #include "result_names.h"
@@ -13,31 +14,15 @@ namespace {
 
 using ServerRegistrationFunction = HRESULT(STDAPICALLTYPE*)();
 
-// Holds a loaded module and frees it when it leaves scope.
-class LoadedModule {
- public:
-  explicit LoadedModule(HMODULE module) : module_(module) {}
-  ~LoadedModule() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  LoadedModule(const LoadedModule&) = delete;
-  LoadedModule& operator=(const LoadedModule&) = delete;
+ServerRegistrationFunction Export(HMODULE module, const char* name) {
+  return reinterpret_cast<ServerRegistrationFunction>(GetProcAddress(module, name));
+}
 
-  HMODULE get() const { return module_; }
-
-  ServerRegistrationFunction Export(const char* name) const {
-    return reinterpret_cast<ServerRegistrationFunction>(GetProcAddress(module_, name));
-  }
-
-  std::string FilePath() const {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(module_, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
-  }
-
- private:
-  HMODULE module_;
-};
+std::string FilePath(HMODULE module) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+}
 
 }  // namespace
 
@@ -47,16 +32,16 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   const char* exportName = registering ? "DllRegisterServer" : "DllUnregisterServer";
   const std::string& file = parsed.arguments[0];
 
-  LoadedModule module(LoadLibraryA(file.c_str()));
-  if (module.get() == nullptr) {
+  rm::UniqueModule module(LoadLibraryA(file.c_str()));
+  if (!module) {
     const DWORD error = GetLastError();
     return Failure(command, Printf("cannot load '%s': LoadLibraryA failed with %s", file.c_str(),
                                    DescribeWindowsError(error).c_str()));
   }
-  std::string path = module.FilePath();
+  std::string path = FilePath(module.get());
   if (path.empty()) path = file;
 
-  const ServerRegistrationFunction call = module.Export(exportName);
+  const ServerRegistrationFunction call = Export(module.get(), exportName);
   if (call == nullptr) {
     return Failure(command, Printf("'%s' has no %s export; nothing was %s", path.c_str(), exportName,
                                    registering ? "registered" : "unregistered"));
@@ -68,7 +53,7 @@ int RunRegistration(const ParsedCommandLine& parsed) {
                               DescribeHresult(result).c_str());
     if (registering) {
       // Take back whatever the failed registration may have written.
-      const ServerRegistrationFunction undo = module.Export("DllUnregisterServer");
+      const ServerRegistrationFunction undo = Export(module.get(), "DllUnregisterServer");
       if (undo != nullptr) {
         line += "; DllUnregisterServer called to take back what it wrote returned " +
                 DescribeHresult(undo());

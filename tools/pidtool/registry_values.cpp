@@ -2,29 +2,11 @@
 
 #include <cstring>
 
+#include "registry/registry_key.h"
 #include "text_format.h"
 
 namespace pidtool {
 namespace {
-
-// Closes the key it holds when it leaves scope.
-class OpenKey {
- public:
-  OpenKey() = default;
-  ~OpenKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-// Registry value names are at most 16,383 characters.
-constexpr DWORD kNameCapacity = 16384;
 
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
@@ -66,46 +48,53 @@ bool NumberOf(const RegistryValue& value, unsigned long long* number) {
   return false;
 }
 
+// One pass over the key's values and sub-keys, with buffers sized from `info`. The walks
+// must not throw, so a copy that fails to allocate stops them.
+DWORD ReadContents(HKEY key, const rm::KeyInfo& info, RegistryKeyContents* contents) {
+  bool outOfMemory = false;
+  rm::WinCode walked = rm::EnumerateValues<char>(key, info, [&](const rm::ValueView<char>& view) {
+    try {
+      RegistryValue value;
+      value.name.assign(view.name, view.nameLength);
+      value.type = view.type;
+      value.data.assign(view.data, view.data + view.dataSize);
+      contents->values.push_back(std::move(value));
+      return true;
+    } catch (...) {
+      outOfMemory = true;
+      return false;
+    }
+  });
+  if (walked == rm::kNoMoreItems) {
+    walked = rm::EnumerateSubKeys<char>(key, info, [&](const char* name) {
+      try {
+        contents->subKeys.emplace_back(name);
+        return true;
+      } catch (...) {
+        outOfMemory = true;
+        return false;
+      }
+    });
+  }
+  if (outOfMemory) return ERROR_NOT_ENOUGH_MEMORY;
+  return walked == rm::kNoMoreItems ? ERROR_SUCCESS : walked;
+}
+
 }  // namespace
 
 DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents) {
-  OpenKey key;
-  DWORD error = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put());
-  if (error != ERROR_SUCCESS) return error;
-
-  DWORD largestData = 0;
-  error = RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, &largestData, nullptr, nullptr);
-  if (error != ERROR_SUCCESS) return error;
-
-  std::vector<char> name(kNameCapacity + 1);
-  std::vector<unsigned char> data(largestData + 1);
-  for (DWORD index = 0;;) {
-    DWORD nameLength = static_cast<DWORD>(name.size());
-    DWORD dataSize = static_cast<DWORD>(data.size());
-    RegistryValue value;
-    error = RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr, &value.type,
-                          data.data(), &dataSize);
-    if (error == ERROR_NO_MORE_ITEMS) break;
-    if (error == ERROR_MORE_DATA) {  // the value grew since the key was measured
-      data.resize(dataSize + 1);
-      continue;
-    }
+  rm::UniqueRegKey key;
+  DWORD error = rm::OpenKey(root, path.c_str(), rm::kReadAccess, key);
+  // A name or value that grew after the key was measured: measure again and start over.
+  for (int attempt = 0; attempt < 4 && error == ERROR_SUCCESS; ++attempt) {
+    rm::KeyInfo info;
+    error = rm::QueryKeyInfo(key.get(), info);
     if (error != ERROR_SUCCESS) return error;
-    value.name.assign(name.data(), nameLength);
-    value.data.assign(data.begin(), data.begin() + dataSize);
-    contents->values.push_back(std::move(value));
-    ++index;
+    *contents = RegistryKeyContents();
+    error = ReadContents(key.get(), info, contents);
+    if (error != rm::kMoreData) return error;
   }
-
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = static_cast<DWORD>(name.size());
-    error = RegEnumKeyExA(key.get(), index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
-    if (error == ERROR_NO_MORE_ITEMS) break;
-    if (error != ERROR_SUCCESS) return error;
-    contents->subKeys.emplace_back(name.data(), nameLength);
-  }
-  return ERROR_SUCCESS;
+  return error;
 }
 
 std::string RegistryTypeName(DWORD type) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "guid_text.h"
+
 namespace pidtool {
 
 void PrintOut(const std::string& text) {
@@ -20,12 +22,6 @@ int BadArguments(const CommandSpec& command, const std::string& what) {
   std::fflush(stderr);
   return kExitBadUsage;
 }
-
-}  // namespace pidtool
-
-#include "guid_text.h"
-
-namespace pidtool {
 
 bool GuidArgument(const ParsedCommandLine& parsed, std::size_t index, const char* what, GUID* guid,
                   int* status) {

@@ -1,6 +1,10 @@
 #pragma once
-// How commands talk back: results on stdout, failures as one line on stderr.
+// How commands talk back: results on stdout, failures as one line on stderr, and arguments
+// that cannot be used sent back with the command's usage.
 
+#include <windows.h>
+
+#include <cstddef>
 #include <string>
 
 #include "command_line.h"
@@ -15,14 +19,6 @@ int Failure(const CommandSpec& command, const std::string& what);
 
 // Prints "pidtool <command>: <what>" and the command's usage on stderr; returns kExitBadUsage.
 int BadArguments(const CommandSpec& command, const std::string& what);
-
-}  // namespace pidtool
-
-#include <windows.h>
-
-namespace pidtool {
-
-struct ParsedCommandLine;
 
 // Reads argument `index` of the command as a CLSID or object identifier; on bad text prints
 // the usage (naming `what`) and returns false with *status set to kExitBadUsage.

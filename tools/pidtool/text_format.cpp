@@ -1,5 +1,7 @@
 #include "text_format.h"
 
+#include <windows.h>
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -21,12 +23,6 @@ std::string Printf(const char* format, ...) {
   va_end(arguments);
   return text;
 }
-
-}  // namespace pidtool
-
-#include <windows.h>
-
-namespace pidtool {
 
 std::string AnsiToUtf8(const std::string& ansi) {
   if (ansi.empty()) return ansi;
