@@ -1,8 +1,10 @@
 #pragma once
 // One scope guard for every kind of handle the module takes inside a call.
 //
-//   UniqueRegKey key;
-//   if (RegOpenKeyExA(root, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) ...
+//   UniqueModule module(LoadLibraryA(path));
+//   if (!module) ...
+//   UniqueCoTaskMemText text;
+//   if (FAILED(StringFromCLSID(clsid, text.put()))) ...   // taken over when the statement ends
 //
 // The guard closes what it holds when it leaves scope, so release on every path comes from
 // scope. Each kind keeps a count of live handles, which the tests read to prove that a call
