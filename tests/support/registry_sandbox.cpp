@@ -2,6 +2,8 @@
 
 #include <sddl.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
 #include <gtest/gtest.h>
@@ -27,19 +29,34 @@ void ApplySddl(HKEY key, const char* sddl) {
   ASSERT_EQ(set, ERROR_SUCCESS) << "RegSetKeySecurity " << sddl;
 }
 
+// Creates a scratch key under the shared parent. Another test program's sandbox may delete the
+// parent, once empty, while this one is being created (ERROR_KEY_DELETED): then try again.
+HKEY CreateScratchKey(const std::string& path) {
+  LONG created = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    HKEY key = nullptr;
+    created = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr);
+    if (created == ERROR_SUCCESS) return key;
+    if (created != ERROR_KEY_DELETED) break;
+    Sleep(10);
+  }
+  // Without its scratch keys the test would write the real registry: stop the program instead.
+  std::fprintf(stderr, "registry sandbox: cannot create %s (%ld)\n", path.c_str(), created);
+  std::abort();
+}
+
 }  // namespace
 
-RegistrySandbox::RegistrySandbox() : scratchPath_(NextScratchPath()) {
-  const std::string machinePath = scratchPath_ + "\\Machine";
-  const std::string userPath = scratchPath_ + "\\User";
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, machinePath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &machine_, nullptr),
-            ERROR_SUCCESS);
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, userPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &user_, nullptr),
-            ERROR_SUCCESS);
-  EXPECT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_), ERROR_SUCCESS);
-  EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, user_), ERROR_SUCCESS);
+RegistrySandbox::RegistrySandbox()
+    : scratchPath_(NextScratchPath()),
+      machine_(CreateScratchKey(scratchPath_ + "\\Machine")),
+      user_(CreateScratchKey(scratchPath_ + "\\User")) {
+  if (RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_) != ERROR_SUCCESS ||
+      RegOverridePredefKey(HKEY_CURRENT_USER, user_) != ERROR_SUCCESS) {
+    std::fprintf(stderr, "registry sandbox: cannot redirect the roots\n");
+    std::abort();
+  }
 }
 
 RegistrySandbox::~RegistrySandbox() {
