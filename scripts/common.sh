@@ -51,8 +51,8 @@ why_no_32bit() {
 
 # Keeps the prefix's wineserver, and the services the first program starts, running until
 # `wineserver -k`. Without it the server exits whenever no program has run for a few seconds,
-# and a program that starts the prefix cold can fail inside Wine (seen: a stack overflow in
-# sechost while the services come up). Call after ensure_wine_prefix.
+# and the next program pays for starting the prefix's services again. Call after
+# ensure_wine_prefix.
 keep_wine_running() {
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1 || true
