@@ -11,14 +11,16 @@
 // ignored). With an array, *count gives its capacity in GUIDs on entry and receives the
 // number written: at most the capacity, a full array not being an error. Any registry
 // failure gives QXIR_KEY_NOT_FOUND and leaves *count as it was. A null or empty category
-// name, or a null count, gives QXIR_INVALID_PARAMETER.
+// name, or a null count, gives QXIR_INVALID_PARAMETER. An entry whose name is not exactly the
+// braced CLSID text is counted and gets an all-zero GUID in its slot.
 tagQXINTRFCRESULT QXEnumComponents(const char* categoryName, GUID* clsids,
                                    unsigned long* count) noexcept;
 
 // Copies the component's friendly name into `buffer` (`bufferSize` bytes). A null buffer is a
 // size probe: *sizeNeeded receives the stored size in bytes plus one. A buffer that is too
 // small gives QXIR_BUFFER_TOO_SMALL with the same figure in *sizeNeeded; when the name fits,
-// *sizeNeeded is not written.
+// *sizeNeeded is not written. A name stored without its terminator is ended inside the
+// buffer when there is room for the NUL and is otherwise too small.
 tagQXINTRFCRESULT QXGetComponentFriendlyName(const GUID& clsid, char* buffer,
                                              unsigned long bufferSize,
                                              unsigned long* sizeNeeded) noexcept;
@@ -26,7 +28,8 @@ tagQXINTRFCRESULT QXGetComponentFriendlyName(const GUID& clsid, char* buffer,
 // Creates an instance of the component by loading its registered module file and asking the
 // module's class factory for `iid`. The class context is accepted and ignored: creation is
 // always in-process. On success the module stays loaded until QXFreeUnusedLibraries finds it
-// unused; on every failure after the load it is unloaded again.
+// unused; on every failure after the load it is unloaded again and *object is null. A class
+// factory that answers S_OK without an object gives QXIR_CREATEINSTANCE_FAILED.
 tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned long classContext,
                                    const GUID& iid, void** object) noexcept;
 

@@ -7,8 +7,9 @@
 #include "qx/components.h"
 
 // Writes the braced text of `clsid` ("{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", 39 bytes with
-// the NUL), storing at most `bufferSize` bytes: a smaller buffer receives a cut text without
-// terminator. A null buffer stores nothing. Results: QXIR_SUCCESS, QXIR_BAD_CLSID.
+// the NUL). A buffer of fewer than 39 bytes gives QXIR_BUFFER_TOO_SMALL and is left as it
+// was. A null buffer stores nothing. Results: QXIR_SUCCESS, QXIR_BAD_CLSID,
+// QXIR_BUFFER_TOO_SMALL.
 tagQXINTRFCRESULT QXConvertCLSIDToString(const GUID& clsid, char* buffer,
                                          unsigned long bufferSize) noexcept;
 

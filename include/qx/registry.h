@@ -8,7 +8,9 @@
 // Reads the REG_SZ value `valueName` (null or empty: the default value) of root\subKey into
 // `buffer`. A null buffer asks for the size: *sizeNeeded receives the stored byte size plus
 // one. A buffer that is too small gives QXIR_BUFFER_TOO_SMALL with the same figure in
-// *sizeNeeded; when the text fits, *sizeNeeded is left alone. A value of another type gives
+// *sizeNeeded; when the text fits, *sizeNeeded is left alone. Text stored without its
+// terminator is ended inside the buffer when there is room for the NUL and is otherwise too
+// small: a success always hands back terminated text. A value of another type gives
 // QXIR_REGISTRY_ERROR (its bytes have been copied). A null sizeNeeded where a size must be
 // reported gives QXIR_REGISTRY_ERROR.
 tagQXINTRFCRESULT QXGetRegistryStringValueData(HKEY root, const char* subKey,

@@ -38,21 +38,23 @@ tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long
   char text[kClsidTextCapacity] = {};
   const std::size_t converted = std::wcstombs(text, wide.get(), sizeof text);
   if (converted != kClsidTextLength || !IsBracedClsidText(text)) return QXIR_BAD_CLSID;
-  if (buffer != nullptr) std::memcpy(buffer, text, limit < kClsidTextLimit ? limit : kClsidTextLimit);
+  if (buffer == nullptr) return QXIR_SUCCESS;
+  if (limit < kClsidTextLimit) return QXIR_BUFFER_TOO_SMALL;
+  std::memcpy(buffer, text, kClsidTextLimit);
   return QXIR_SUCCESS;
 }
 
 tagQXINTRFCRESULT ParseCLSIDText(const char* text, GUID* clsid) noexcept {
-  if (text == nullptr) return QXIR_BAD_CLSID_STRING;
-  constexpr std::size_t kWideCapacity = 1024;
-  wchar_t wide[kWideCapacity];
-  const std::size_t length = std::strlen(text);
-  // The text with its NUL must fit; a longer one cannot be a CLSID anyway.
-  if (length >= kWideCapacity) return QXIR_BAD_CLSID_STRING;
-  if (std::mbstowcs(wide, text, length + 1) == static_cast<std::size_t>(-1)) {
-    return QXIR_BAD_CLSID_STRING;
+  // Checked before the platform sees it: CLSIDFromString also resolves ProgIDs and leaves
+  // part of a half-parsed text behind.
+  wchar_t wide[kClsidTextLimit];
+  if (text != nullptr && IsBracedClsidText(text) &&
+      std::mbstowcs(wide, text, kClsidTextLimit) == kClsidTextLength &&
+      SUCCEEDED(CLSIDFromString(wide, clsid))) {
+    return QXIR_SUCCESS;
   }
-  return FAILED(CLSIDFromString(wide, clsid)) ? QXIR_BAD_CLSID_STRING : QXIR_SUCCESS;
+  *clsid = GUID{};
+  return QXIR_BAD_CLSID_STRING;
 }
 
 }  // namespace rm

@@ -12,15 +12,16 @@ namespace rm {
 constexpr unsigned long kClsidTextLimit = 39;  // bytes stored by the library's own calls
 constexpr unsigned long kClsidTextCapacity = 40;
 
-// Writes at most `limit` bytes of the text into `buffer` (null: nothing is stored). A limit
-// below 39 stores a cut text without terminator; the library itself always passes 39.
+// Writes the text with its terminator, 39 bytes, into `buffer` (null: nothing is stored, the
+// CLSID is only checked). A non-null buffer of fewer than 39 bytes gets QXIR_BUFFER_TOO_SMALL
+// and is left as it was: a cut text would carry no terminator.
 // QXIR_BAD_CLSID, with nothing stored, for a null reference and whenever the conversion does
 // not give exactly the 38-character braced form: no key path may end at a parent key.
 tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long limit) noexcept;
 
 
-// Parses the text form; QXIR_BAD_CLSID_STRING when the platform refuses it (`*clsid` then
-// holds whatever the platform left there).
+// Parses exactly the braced 38-character form. Anything else (a ProgID, a longer name that
+// starts with a CLSID, a half-valid text) is QXIR_BAD_CLSID_STRING with `*clsid` all zero.
 tagQXINTRFCRESULT ParseCLSIDText(const char* text, GUID* clsid) noexcept;
 
 // A CLSID text in a buffer of its own, as every component function needs one.

@@ -30,7 +30,7 @@ rm::WinCode EnumerateCategory(const char* categoryKeyPath, GUID* clsids, unsigne
   unsigned long index = 0;
   const rm::WinCode walked = rm::EnumerateSubKeys<char>(key.get(), info, [&](const char* name) {
     if (index >= info.subKeyCount || (clsids != nullptr && index >= capacity)) return false;
-    // A sub-key whose name is not a CLSID text still takes its slot and is counted.
+    // A sub-key whose name is not a CLSID text still takes its slot, all zero, and is counted.
     if (clsids != nullptr) rm::ParseCLSIDText(name, &clsids[index]);
     ++index;
     return true;

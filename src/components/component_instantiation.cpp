@@ -38,13 +38,9 @@ bool HostExecutableDirectory(FilePath& directory) noexcept {
 
 WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
                                 unsigned long capacity, unsigned long* sizeNeeded) noexcept {
-  // Zeros first, so that a value stored without its terminator still ends inside the buffer
-  // when it is shorter than the buffer, and is caught below when it is not.
-  std::memset(path, 0, capacity);
   const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), "File",
                                                path, capacity, sizeNeeded, MissingSize::Unreported);
   if (read != kSuccess) return read;
-  if (std::memchr(path, '\0', capacity) == nullptr) return kBadDatabase;
 
   // A bare file name belongs to the host: it is looked for beside the host's executable,
   // never beside this library. A value with any directory part is loaded as it stands.
@@ -99,7 +95,12 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
 
   const HRESULT created = factory->CreateInstance(outer, iid, object);
   factory->Release();
-  if (FAILED(created)) return QXIR_CREATEINSTANCE_FAILED;
+  // A factory that claims success without an object has failed too; the module is freed
+  // below, as on every failure, and the caller never sees what a failed call left behind.
+  if (FAILED(created) || *object == nullptr) {
+    *object = nullptr;
+    return QXIR_CREATEINSTANCE_FAILED;
+  }
 
   rm::AppendLoadedModule(std::move(entry), module.release());
   return QXIR_SUCCESS;

@@ -36,7 +36,16 @@ WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* value
     return ReportSizeNeeded(CallerBuffer{buffer, bufferSize, sizeNeeded}, byteCount + 1, missing);
   }
   if (queried != kSuccess) return queried;
-  return storedType == REG_SZ ? kSuccess : kBadDatabase;
+  if (storedType != REG_SZ) return kBadDatabase;
+  // Text stored by others may lack its terminator: end it inside the buffer when there is
+  // room, otherwise the text does not fit, as the size probe already says (stored size + 1).
+  if (std::memchr(buffer, '\0', byteCount) == nullptr) {
+    if (byteCount >= bufferSize) {
+      return ReportSizeNeeded(CallerBuffer{buffer, bufferSize, sizeNeeded}, byteCount + 1, missing);
+    }
+    buffer[byteCount] = '\0';
+  }
+  return kSuccess;
 }
 
 WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,

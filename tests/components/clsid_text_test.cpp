@@ -39,13 +39,16 @@ TEST(FormatCLSIDText, RoundTripsThroughParseCLSIDText) {
   EXPECT_TRUE(IsEqualGUID(parsed, kSample)) << "lower-case digits parse too";
 }
 
-TEST(ParseCLSIDText, RefusesTextThatIsNoCLSID) {
-  GUID parsed = {};
+TEST(ParseCLSIDText, RefusesTextThatIsNoCLSIDAndLeavesAnAllZeroCLSID) {
   for (const char* text :
-       {"", "Category", "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0",
-        "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F}", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1FG}"}) {
+       {"", "Category", "htmlfile", "{not-a-guid}", "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0",
+        "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F}", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1FG}",
+        "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}x"}) {
+    GUID parsed = kSample;
     EXPECT_EQ(rm::ParseCLSIDText(text, &parsed), QXIR_BAD_CLSID_STRING) << '"' << text << '"';
+    EXPECT_TRUE(IsEqualGUID(parsed, GUID{})) << '"' << text << '"';
   }
+  GUID parsed = {};
   EXPECT_EQ(rm::ParseCLSIDText(nullptr, &parsed), QXIR_BAD_CLSID_STRING);
 }
 
@@ -63,13 +66,13 @@ TEST(QXConvertCLSIDToString, FillsA39ByteBuffer) {
   EXPECT_STREQ(buffer, kSampleText);
 }
 
-TEST(QXConvertCLSIDToString, StoresNoMoreThanTheGivenSize) {
-  char buffer[48];
-  std::memset(buffer, '#', sizeof(buffer));
-  ASSERT_EQ(QXConvertCLSIDToString(kSample, buffer, 10), QXIR_SUCCESS);
-  EXPECT_EQ(std::string(buffer, 10), std::string(kSampleText, 10)) << "cut text, no terminator";
-  EXPECT_EQ(std::string(buffer + 10, sizeof(buffer) - 10), std::string(sizeof(buffer) - 10, '#'))
-      << "nothing written past the given size";
+TEST(QXConvertCLSIDToString, RefusesABufferTooSmallForTheWholeTextAndLeavesItAlone) {
+  for (const unsigned long size : {1ul, 10ul, 38ul}) {
+    char buffer[48];
+    std::memset(buffer, '#', sizeof(buffer));
+    EXPECT_EQ(QXConvertCLSIDToString(kSample, buffer, size), QXIR_BUFFER_TOO_SMALL) << size;
+    EXPECT_EQ(std::string(buffer, sizeof(buffer)), std::string(sizeof(buffer), '#')) << size;
+  }
 }
 
 TEST(QXConvertCLSIDToString, StoresNothingIntoANullBuffer) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 
 #include <gtest/gtest.h>
@@ -135,6 +136,23 @@ void RegistrySandbox::WriteRaw(HKEY root, const std::string& path, const char* n
 void RegistrySandbox::WriteString(HKEY root, const std::string& path, const char* name,
                                   const std::string& text) {
   WriteRaw(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void RegistrySandbox::WriteUnterminatedString(HKEY root, const std::string& path,
+                                              const char* name, const std::string& text) {
+  // A character other than NUL follows the text: Wine counts a NUL that directly follows.
+  std::wstring wide(text.begin(), text.end());
+  wide.push_back(L'x');
+  const std::wstring wideName = name == nullptr ? L"" : std::wstring(name, name + std::strlen(name));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  EXPECT_EQ(RegSetValueExW(key, name == nullptr ? nullptr : wideName.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(wide.data()),
+                           static_cast<DWORD>(text.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
 }
 
 void RegistrySandbox::WriteDword(HKEY root, const std::string& path, const char* name, DWORD value) {

@@ -38,6 +38,10 @@ class RegistrySandbox {
                        const void* data, DWORD size);
   static void WriteString(HKEY root, const std::string& path, const char* name,
                           const std::string& text);
+  // A REG_SZ of exactly the characters of `text`, without a terminator, as other programs
+  // may store one (the ANSI call of 64-bit Wine would add one).
+  static void WriteUnterminatedString(HKEY root, const std::string& path, const char* name,
+                                      const std::string& text);
   static void WriteDword(HKEY root, const std::string& path, const char* name, DWORD value);
   static void CreateKey(HKEY root, const std::string& path);
   static std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
