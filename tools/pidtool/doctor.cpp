@@ -210,11 +210,8 @@ std::string ProcessEndText(DWORD status) {
 }
 
 std::string OwnFolder() {
-  std::vector<char> path(32768);
-  const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  if (length == 0 || length >= path.size()) return ".";
-  std::string folder(path.data(), length);
-  return folder.substr(0, folder.find_last_of('\\'));
+  const std::string program = ThisProgramPath();
+  return program.empty() ? "." : program.substr(0, program.find_last_of('\\'));
 }
 
 // What the component registry of one component holds in the two roots.

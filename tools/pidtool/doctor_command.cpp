@@ -13,6 +13,9 @@ int RunDoctor(const ParsedCommandLine& parsed) {
   if (probeModule != parsed.options.end() && probeClsid != parsed.options.end()) {
     return RunLoadProbe(probeModule->second, probeClsid->second);
   }
+  if (probeModule != parsed.options.end() || probeClsid != parsed.options.end()) {
+    return BadArguments(*parsed.command, "--probe-module and --probe-clsid go together");
+  }
   DoctorOptions options;
   const auto hostDir = parsed.options.find("--host-dir");
   if (hostDir != parsed.options.end()) options.hostDir = hostDir->second;

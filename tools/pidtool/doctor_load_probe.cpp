@@ -30,12 +30,6 @@ LONG WINAPI EndWithExceptionCode(EXCEPTION_POINTERS* exception) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-std::string OwnPath() {
-  std::vector<char> path(32768);
-  const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  return length == 0 || length >= path.size() ? std::string() : std::string(path.data(), length);
-}
-
 // A scratch file the child writes its lines to, gone when the last handle to it closes.
 UniqueKernelHandle InheritableScratchFile() {
   char folder[MAX_PATH + 1], path[MAX_PATH + 1];
@@ -89,9 +83,15 @@ bool ReadChildLines(const std::string& text, LoadProbe* probe) {
 
 }  // namespace
 
+std::string ThisProgramPath() {
+  std::vector<char> path(32768);
+  const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  return length == 0 || length >= path.size() ? std::string() : std::string(path.data(), length);
+}
+
 LoadProbe ProbeModuleInChild(const std::string& modulePath, const std::string& clsid) {
   LoadProbe probe;
-  const std::string self = OwnPath();
+  const std::string self = ThisProgramPath();
   UniqueKernelHandle out = InheritableScratchFile();
   if (self.empty() || !out) {
     probe.code = GetLastError();

@@ -27,6 +27,9 @@ struct LoadProbe {
 // How long a child may take to load a module, ask it and free it.
 constexpr DWORD kLoadProbeMilliseconds = 30000;
 
+// The full path of this program; empty when it cannot be had.
+std::string ThisProgramPath();
+
 // Runs the probe of `modulePath` for `clsid` (braced text) in a child process of this program.
 LoadProbe ProbeModuleInChild(const std::string& modulePath, const std::string& clsid);
 
