@@ -3,9 +3,14 @@
 // suite holds the "real_hklm" lock) and remove it before and after each case.
 #include <windows.h>
 #include <objbase.h>
+#include <dbghelp.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,14 +33,22 @@ const std::string kText = "{D0C70000-0000-4000-8000-000000000008}";
 const std::string kRelative = "{D0C70000-0000-4000-8000-00000000000B}";
 const std::string kUninstalled = "{D0C70000-0000-4000-8000-000000000009}";
 const std::string kUserOnly = "{D0C70000-0000-4000-8000-00000000000A}";
+const std::string kCrashing = "{D0C70000-0000-4000-8000-000000000010}";
+const std::string kNoAddressTable = "{D0C70000-0000-4000-8000-000000000011}";
+const std::string kClassObjectInData = "{D0C70000-0000-4000-8000-000000000012}";
+const std::string kUnterminated = "{D0C70000-0000-4000-8000-000000000013}";
+const std::string kOtherViewOnly = "{D0C70000-0000-4000-8000-000000000014}";
+// The machine tree of the other width (on a system with one view, the flag changes nothing).
+constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 // Object identifiers: X is shared by two names, Y by none, Z is the per-user one of "a".
 const std::string kIdX = "{11111111-2222-3333-4444-555555555555}";
 const std::string kIdY = "{66666666-7777-8888-9999-AAAAAAAAAAAA}";
 const std::string kIdZ = "{BBBBBBBB-CCCC-DDDD-EEEE-FFFFFFFFFFFF}";
 
-void Write(HKEY root, const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
+void Write(HKEY root, const std::string& path, const char* name, DWORD type, const void* data, DWORD size,
+           REGSAM view = 0) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr),
             ERROR_SUCCESS)
       << path;
   if (name != nullptr) {
@@ -46,11 +59,27 @@ void Write(HKEY root, const std::string& path, const char* name, DWORD type, con
 void WriteText(HKEY root, const std::string& path, const char* name, const std::string& text) {
   Write(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
-void WriteId(HKEY root, const std::string& path, const char* name, const std::string& id) {
+void WriteId(HKEY root, const std::string& path, const char* name, const std::string& id, REGSAM view = 0) {
   GUID guid{};
   std::wstring wide(id.begin(), id.end());
   ASSERT_EQ(CLSIDFromString(&wide[0], &guid), NOERROR);
-  Write(root, path, name, REG_BINARY, &guid, sizeof guid);
+  Write(root, path, name, REG_BINARY, &guid, sizeof guid, view);
+}
+// A REG_SZ stored without a terminator. RegSetValueExW stores the bytes it is given (64-bit
+// Wine's RegSetValueExA would add a NUL); a non-NUL character follows them all the same.
+void WriteUnterminated(HKEY root, const std::string& path, const char* name, const std::string& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring wideName(name, name + std::strlen(name));
+  const std::wstring data = std::wstring(text.begin(), text.end()) + L'X';
+  const auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  EXPECT_EQ(RegSetValueExW(key, wideName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), size),
+            ERROR_SUCCESS);
+  DWORD stored = 0;
+  EXPECT_EQ(RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr, nullptr, &stored), ERROR_SUCCESS);
+  EXPECT_EQ(stored, size) << "the value was stored with a terminator";
+  RegCloseKey(key);
 }
 
 std::string BesideThisProgram(const char* file) {
@@ -59,6 +88,49 @@ std::string BesideThisProgram(const char* file) {
   const std::string program(path, length);
   return program.substr(0, program.rfind('\\') + 1) + file;
 }
+
+// A copy of the built module in the temporary folder whose export table is damaged: the
+// address table gone, or DllGetClassObject's address moved into the data section.
+class DamagedModule {
+ public:
+  enum class Damage { NoAddressTable, ClassObjectInData };
+
+  DamagedModule(const char* name, Damage damage) {
+    std::ifstream in(BesideThisProgram("Rm7731.pid"), std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    void* base = bytes.data();
+    IMAGE_NT_HEADERS* nt = ImageNtHeader(base);
+    ULONG size = 0;
+    auto* exports = static_cast<IMAGE_EXPORT_DIRECTORY*>(
+        ImageDirectoryEntryToData(base, FALSE, IMAGE_DIRECTORY_ENTRY_EXPORT, &size));
+    EXPECT_TRUE(nt != nullptr && exports != nullptr);
+    if (nt == nullptr || exports == nullptr) return;
+    const auto at = [&](DWORD rva) { return static_cast<char*>(ImageRvaToVa(nt, base, rva, nullptr)); };
+    const auto* names = reinterpret_cast<const DWORD*>(at(exports->AddressOfNames));
+    const auto* ordinals = reinterpret_cast<const WORD*>(at(exports->AddressOfNameOrdinals));
+    auto* functions = reinterpret_cast<DWORD*>(at(exports->AddressOfFunctions));
+    DWORD data = 0;
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+      if (std::strncmp(reinterpret_cast<const char*>(section->Name), ".data", 8) == 0) data = section->VirtualAddress;
+    }
+    EXPECT_NE(data, 0u);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+      if (damage == Damage::ClassObjectInData && std::strcmp(at(names[i]), "DllGetClassObject") == 0)
+        functions[ordinals[i]] = data;
+    }
+    if (damage == Damage::NoAddressTable) exports->AddressOfFunctions = 0;
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    path_ = std::string(folder) + name;
+    std::ofstream(path_, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  ~DamagedModule() { DeleteFileA(path_.c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 struct Expected {
   const char* severity;
@@ -76,6 +148,15 @@ bool HasFinding(const std::string& out, const Expected& expected) {
   return out.rfind(line, 0) == 0 || out.find("\n" + line) != std::string::npos;
 }
 
+// Whether a line of the finding holds `text`.
+bool FindingSays(const std::string& out, const Expected& expected, const std::string& text) {
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (HasFinding(line, expected) && line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
 class PidtoolDoctor : public ::testing::Test {
  protected:
   void SetUp() override { RemoveEverything(); }
@@ -83,6 +164,11 @@ class PidtoolDoctor : public ::testing::Test {
   static void RemoveEverything() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kVendorKey);
     RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey);
+    HKEY software = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | kOtherView, &software) == ERROR_SUCCESS) {
+      RegDeleteTreeA(software, "Varnel");
+      RegCloseKey(software);
+    }
   }
 
   static void Component(const std::string& clsid, const char* name, const std::string& file) {
@@ -194,6 +280,83 @@ TEST_F(PidtoolDoctor, ReportsEveryFaultWithItsSeverityAndExitsWithOne) {
                          "    \"problem\": \"the module '"),
             std::string::npos)
       << run.out;
+}
+
+// Names anyone can write, and modules that crash or whose export table is damaged: doctor
+// offers no command with such a name in it, and reports each module and goes on.
+TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
+  const HKEY machine = HKEY_LOCAL_MACHINE, user = HKEY_CURRENT_USER;
+  const std::string injected = "x\" & echo INJECTED & \"";
+  const std::string forged = "a\nnote [forged] K: x. Fix: nothing.";
+  const DamagedModule noAddressTable("pidtool_doctor_no_address_table.dll", DamagedModule::Damage::NoAddressTable);
+  const DamagedModule inData("pidtool_doctor_class_object_in_data.dll", DamagedModule::Damage::ClassObjectInData);
+  Component(kCrashing, "Crashing", BesideThisProgram("pidtool_fixture_crashing.dll"));
+  Write(user, kRoot + kCrashing + "\\Object ID Map", injected.c_str(), REG_SZ, "x", 2);
+  Component(kNoAddressTable, "No address table", noAddressTable.path());
+  Component(kClassObjectInData, "Class object in data", inData.path());
+  WriteUnterminated(machine, kRoot + kUnterminated, "", "Unterminated");
+  WriteUnterminated(machine, kRoot + kUnterminated, "File", BesideThisProgram("Rm7731.pid"));
+  Write(user, kRoot + injected, nullptr, 0, nullptr, 0);
+  Write(user, kRoot + forged, nullptr, 0, nullptr, 0);
+  Write(machine, kRoot + "%PATH%", nullptr, 0, nullptr, 0);
+  WriteText(machine, kRoot, "trail\\", "x");
+  // Per-user settings of a component of the other width, and of one registered nowhere.
+  Write(machine, kRoot + kOtherViewOnly, "", REG_SZ, "Other view", 11, kOtherView);
+  WriteId(machine, kRoot + kOtherViewOnly + "\\Object ID Map", "camera", kIdX, kOtherView);
+  Write(user, kRoot + kOtherViewOnly + "\\Object\\" + kIdX + "\\User Settings", nullptr, 0, nullptr, 0);
+  Write(user, kRoot + kUserOnly + "\\Object\\" + kIdY, nullptr, 0, nullptr, 0);
+
+  // What each finding's line must say instead of, or as, its command.
+  const std::string byHand = "in regedit, delete the ";
+  const std::string userRoot = "HKEY_CURRENT_USER\\" + kRoot;
+  const std::string userMap = kCrashing + "\\Object ID Map";
+  const std::string noCommand = " (no command is given";
+  const std::string badAddress = "gives DllGetClassObject an address outside every executable section";
+  const std::string unterminated = " is stored without a terminating NUL";
+  const struct {
+    Expected finding;
+    std::string says;
+  } cases[] = {
+      {{"warning", "stray-key", injected, user},
+       byHand + "key '" + injected + "' in " + userRoot.substr(0, userRoot.size() - 1) + noCommand},
+      {{"warning", "object-id-type", userMap, user}, byHand + "value '" + injected + "' in " + userRoot + userMap},
+      {{"warning", "stray-key", "a<0x0A>note [forged] K: x. Fix: nothing.", user}, byHand + "key 'a<0x0A>note"},
+      {{"warning", "stray-key", "%PATH%"}, byHand + "key '%PATH%' in HKEY_LOCAL_MACHINE\\"},
+      {{"warning", "stray-value", ""},
+       "reg delete \"HKLM\\" + kRoot.substr(0, kRoot.size() - 1) + "\" /v \"trail\\\\\" /f /reg:"},
+      {{"warning", "unterminated-text", kUnterminated}, "the friendly name (default value)" + unterminated},
+      {{"warning", "unterminated-text", kUnterminated}, "\"File\"" + unterminated},
+      {{"error", "not-a-module", kNoAddressTable}, badAddress},
+      {{"error", "not-a-module", kClassObjectInData}, badAddress},
+      {{"error", "load-crashed", kCrashing}, "ended in DllGetClassObject with status 0xC0000005, an access violation"},
+      {{"error", "class-object-refused", kUnterminated}, "has no class object for " + kUnterminated},
+      {{"warning", "object-orphan", kUserOnly + "\\Object\\" + kIdY, user}, "reg delete \"HKCU\\"},
+      {{"note", "user-component-unregistered", kUserOnly, user}, "registered in no registry view"},
+  };
+  const ToolRun run = RunPidtool({"doctor", "--load"});
+  EXPECT_EQ(run.exitCode, 1u) << run.err;
+  for (const auto& one : cases) {
+    EXPECT_TRUE(FindingSays(run.out, one.finding, one.says)) << one.finding.code << ": " << one.says << "\n"
+                                                             << run.out;
+  }
+  EXPECT_EQ(run.out.find(userRoot + kOtherViewOnly), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("\nnote [forged]"), std::string::npos);
+  EXPECT_NE(run.out.find(" components and 0 categories ("), std::string::npos) << run.out;
+
+  const std::string json = RunPidtool({"doctor", "--json"}).out;
+  const std::string jsonRoot = "HKEY_CURRENT_USER\\\\SOFTWARE\\\\Varnel\\\\Component Installed";
+  EXPECT_NE(json.find("\"key\": \"" + jsonRoot + "\\\\a\\nnote [forged]"), std::string::npos) << json;
+  EXPECT_NE(json.find("remove it: in regedit, delete the key 'x\\\" & echo INJECTED & \\\"' in " + jsonRoot + noCommand),
+            std::string::npos)
+      << json;
+  for (const std::string& out : {run.out, json}) {
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("INJECTED") != std::string::npos || line.find("%PATH%") != std::string::npos) {
+        EXPECT_EQ(line.find("reg delete"), std::string::npos) << line;
+      }
+    }
+  }
 }
 
 TEST_F(PidtoolDoctor, RefusesUnknownOptionsWithStatusTwo) {

@@ -81,10 +81,16 @@ const std::vector<CommandSpec>& Commands() {
        "  --host-dir DIR  where a bare \"File\" name is looked for, as QXCreateInstance looks\n"
        "                  beside the host's executable (default: this tool's folder)\n"
        "  --load          also load each module and ask its DllGetClassObject for the CLSID's\n"
-       "                  class object, then free it\n"
+       "                  class object, then free it; each module in a pidtool process of its\n"
+       "                  own, so that one that crashes or hangs becomes a finding\n"
        "\n"
        "Exit status 1 means at least one error was found.\n",
-       {{"--host-dir", "a folder"}, {"--load", nullptr}}, RunDoctor},
+       {{"--host-dir", "a folder"},
+        {"--load", nullptr},
+        // The child process that --load runs for each module.
+        {"--probe-module", "a module file"},
+        {"--probe-clsid", "a CLSID"}},
+       RunDoctor},
   };
   return commands;
 }

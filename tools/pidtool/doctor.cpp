@@ -7,7 +7,7 @@
 #include <fstream>
 #include <map>
 
-#include "common/unique_handle.h"
+#include "doctor_load_probe.h"
 #include "guid_text.h"
 #include "pe_image.h"
 #include "registry_values.h"
@@ -38,9 +38,42 @@ struct Root {
   const char* name;       // for findings
   const char* shortName;  // for reg.exe
   bool perMachine;
+  int viewBits;  // the registry view it is read in
+  REGSAM view;   // 0 for this tool's own view, else the KEY_WOW64_ flag that reaches it
 };
-const Root kMachine{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM", true};
-const Root kUser{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "HKCU", false};
+const Root kMachine{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM", true, kViewBits, 0};
+const Root kUser{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "HKCU", false, kViewBits, 0};
+
+// The machine tree of the other width, where the system has one. HKEY_CURRENT_USER\Software is
+// shared by both widths, so per-user data may belong to a component registered there.
+bool OtherMachineView(Root* root) {
+  if (kViewBits == 64) {
+    *root = Root{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM", true, 32, KEY_WOW64_32KEY};
+    return true;
+  }
+  BOOL wow64 = FALSE;
+  if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return false;
+  *root = Root{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM", true, 64, KEY_WOW64_64KEY};
+  return true;
+}
+
+// Whether a command prompt passes `name` on as it stands inside double quotes: no quote to end
+// the quoting, no % to expand, none of ^ & | < > to act on should the quoting break, and no
+// control character (a line break ends a pasted command and starts the next).
+bool IsSafeToPaste(const std::string& name) {
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7F || std::strchr("\"%^&|<>", c) != nullptr) return false;
+  }
+  return true;
+}
+
+// `text` in double quotes for reg.exe, whose argument parsing reads a backslash just before a
+// quote as an escape: backslashes at the end are doubled.
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"" + text;
+  for (auto at = text.rbegin(); at != text.rend() && *at == '\\'; ++at) quoted += '\\';
+  return quoted + "\"";
+}
 
 struct KeyNode {
   std::string name;
@@ -50,12 +83,12 @@ struct KeyNode {
   std::vector<KeyNode> subKeys;  // below kDepthRead: names only
 };
 
-KeyNode ReadTree(HKEY root, const std::string& path, const std::string& name, int depth) {
+KeyNode ReadTree(const Root& root, const std::string& path, const std::string& name, int depth) {
   KeyNode node;
   node.name = name;
   node.path = path;
   RegistryKeyContents contents;
-  node.error = ReadRegistryKey(root, path, &contents);
+  node.error = ReadRegistryKey(root.handle, path, &contents, root.view);
   node.values = std::move(contents.values);
   for (const std::string& subKey : contents.subKeys) {
     const std::string subPath = path + "\\" + subKey;
@@ -67,6 +100,9 @@ KeyNode ReadTree(HKEY root, const std::string& path, const std::string& name, in
   }
   return node;
 }
+
+// Read, or absent: either way its contents are known.
+bool Readable(const KeyNode& key) { return key.error == ERROR_SUCCESS || key.error == ERROR_FILE_NOT_FOUND; }
 
 bool SameName(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
@@ -92,6 +128,21 @@ bool StringOf(const RegistryValue* value, std::string* text) {
     if (byte == '\0') break;
     *text += static_cast<char>(byte);
   }
+  return true;
+}
+
+// A REG_SZ whose data holds no NUL: a reader that takes the stored size gets text without an end.
+bool IsUnterminatedText(const RegistryValue* value) {
+  return value != nullptr && value->type == REG_SZ && !value->data.empty() &&
+         std::memchr(value->data.data(), '\0', value->data.size()) == nullptr;
+}
+
+// The identifier an object ID map value holds: 16 bytes of REG_BINARY.
+bool IdentifierOf(const RegistryValue& value, std::string* idText) {
+  if (value.type != REG_BINARY || value.data.size() != 16) return false;
+  GUID id{};
+  std::memcpy(&id, value.data.data(), 16);
+  *idText = FormatGuid(id);
   return true;
 }
 
@@ -143,28 +194,47 @@ FileFacts InspectFile(const std::string& path) {
   return facts;
 }
 
-bool Exports(const PeImageFacts& image, const char* name) {
-  for (const std::string& exported : image.exportNames) {
+bool Holds(const std::vector<std::string>& names, const char* name) {
+  for (const std::string& exported : names) {
     if (exported == name) return true;
   }
   return false;
 }
 
+std::string ProcessEndText(DWORD status) {
+  const char* what = status == 0xC0000005   ? ", an access violation"
+                     : status == 0xC00000FD ? ", a stack overflow"
+                     : status == 0xC000001D ? ", an illegal instruction"
+                                            : "";
+  return Printf("status 0x%08lX%s", static_cast<unsigned long>(status), what);
+}
+
 std::string OwnFolder() {
-  std::vector<char> path(32768);
-  const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  if (length == 0 || length >= path.size()) return ".";
-  std::string folder(path.data(), length);
-  return folder.substr(0, folder.find_last_of('\\'));
+  const std::string program = ThisProgramPath();
+  return program.empty() ? "." : program.substr(0, program.find_last_of('\\'));
 }
 
 // What the component registry of one component holds in the two roots.
 struct ComponentKeys {
   const KeyNode* machine = nullptr;
   const KeyNode* user = nullptr;
+  const KeyNode* otherMachine = nullptr;  // in the other width's view
 };
 
 using ObjectIdMap = std::vector<std::pair<std::string, std::string>>;  // name, identifier text
+
+// The well-formed entries of a component's object ID map, without judging it; false when
+// the map cannot be read, so that what it holds is unknown.
+bool ReadObjectIdMap(const KeyNode& component, ObjectIdMap* map) {
+  const KeyNode* mapKey = FindSubKey(component, kObjectIdMapKey);
+  if (!Readable(component) || (mapKey != nullptr && !Readable(*mapKey))) return false;
+  if (mapKey == nullptr) return true;
+  for (const RegistryValue& value : mapKey->values) {
+    std::string id;
+    if (IdentifierOf(value, &id)) map->emplace_back(value.name, id);
+  }
+  return true;
+}
 
 class Doctor {
  public:
@@ -174,10 +244,21 @@ class Doctor {
   }
 
   std::vector<Finding> Run(DoctorScope* scope) {
-    const KeyNode machine = ReadTree(kMachine.handle, kRootPath, "", 0);
-    const KeyNode user = ReadTree(kUser.handle, kRootPath, "", 0);
+    const KeyNode machine = ReadTree(kMachine, kRootPath, "", 0);
+    const KeyNode user = ReadTree(kUser, kRootPath, "", 0);
     ReportUnreadable(kMachine, machine);
     ReportUnreadable(kUser, user);
+    KeyNode otherMachine;
+    hasOtherView_ = OtherMachineView(&otherView_);
+    if (hasOtherView_) {
+      otherMachine = ReadTree(otherView_, kRootPath, "", 0);
+      ReportUnreadable(otherView_, otherMachine);
+      otherViewKnown_ = Readable(otherMachine);
+      std::string clsid;
+      for (const KeyNode& key : otherMachine.subKeys) {
+        if (IsGuidKey(key.name, &clsid)) components_[clsid].otherMachine = &key;
+      }
+    }
     WalkRoot(kMachine, machine);
     WalkRoot(kUser, user);
     for (const auto& [clsid, keys] : components_) CheckComponent(clsid, keys);
@@ -198,15 +279,30 @@ class Doctor {
 
   // reg.exe commands in the view this tool reads (HKEY_CURRENT_USER\Software is shared).
   std::string ViewFlag(const Root& root) const {
-    return root.perMachine ? Printf(" /reg:%d", kViewBits) : "";
+    return root.perMachine ? Printf(" /reg:%d", root.viewBits) : "";
   }
+  // A command only where every name in it is safe to paste; otherwise how to remove it by hand.
   std::string DeleteKey(const Root& root, const std::string& path) const {
-    return Printf("reg delete \"%s\\%s\" /f", root.shortName, path.c_str()) + ViewFlag(root);
+    if (!IsSafeToPaste(path)) {
+      const std::size_t last = path.find_last_of('\\');
+      return ByHand(root, "key '" + path.substr(last + 1) + "'", path.substr(0, last));
+    }
+    return "reg delete " + Quoted(std::string(root.shortName) + "\\" + path) + " /f" + ViewFlag(root);
   }
   std::string DeleteValue(const Root& root, const std::string& path, const std::string& name) const {
-    const std::string which = name.empty() ? "/ve" : "/v \"" + name + "\"";
-    return Printf("reg delete \"%s\\%s\" %s /f", root.shortName, path.c_str(), which.c_str()) +
+    if (!IsSafeToPaste(path) || !IsSafeToPaste(name)) {
+      return ByHand(root, name.empty() ? "default value" : "value '" + name + "'", path);
+    }
+    const std::string which = name.empty() ? "/ve" : "/v " + Quoted(name);
+    return "reg delete " + Quoted(std::string(root.shortName) + "\\" + path) + " " + which + " /f" +
            ViewFlag(root);
+  }
+  std::string ByHand(const Root& root, const std::string& what, const std::string& keyPath) const {
+    const std::string wow64 = root.perMachine && root.viewBits == 32
+                                  ? " (which 64-bit Windows shows under HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node)"
+                                  : "";
+    return "in regedit, delete the " + what + " in " + root.name + "\\" + keyPath + wow64 +
+           " (no command is given: a name there holds characters that a command prompt would act on)";
   }
 
   void StrayKey(const Root& root, const KeyNode& key, const std::string& why) {
@@ -226,8 +322,10 @@ class Doctor {
 
   void ReportUnreadable(const Root& root, const KeyNode& key) {
     if (key.error != ERROR_SUCCESS && key.error != ERROR_FILE_NOT_FOUND) {
+      const std::string view =
+          root.viewBits != kViewBits ? Printf(" in the %d-bit registry view", root.viewBits) : "";
       Add(Severity::Error, "registry-unreadable", root, key.path,
-          "the key cannot be read: " + DescribeWindowsError(key.error),
+          "the key cannot be read" + view + ": " + DescribeWindowsError(key.error),
           "give the account read access to the key, then run doctor again");
     }
     for (const KeyNode& subKey : key.subKeys) ReportUnreadable(root, subKey);
@@ -252,25 +350,29 @@ class Doctor {
   }
 
   void CheckComponent(const std::string& clsid, const ComponentKeys& keys) {
-    ObjectIdMap machineMap, userMap;
+    ObjectIdMap machineMap, userMap, otherMap;
     if (keys.machine != nullptr) {
       CheckRegistration(clsid, *keys.machine);
       machineMap = CheckObjectIdMap(kMachine, *keys.machine);
     }
+    // Per-user data is judged only against what is known of both views.
+    const bool otherKnown =
+        !hasOtherView_ || (otherViewKnown_ && (keys.otherMachine == nullptr ||
+                                               ReadObjectIdMap(*keys.otherMachine, &otherMap)));
     if (keys.user != nullptr) {
       StrayValues(kUser, *keys.user, "is never read: component values are read per machine only");
       userMap = CheckObjectIdMap(kUser, *keys.user);
-      if (keys.machine == nullptr) {
+      if (keys.machine == nullptr && keys.otherMachine == nullptr && otherKnown) {
         Add(Severity::Note, "user-component-unregistered", kUser, keys.user->path,
-            Printf("per-user settings of a component that is not registered in this %d-bit view", kViewBits),
-            "nothing, if the component is registered for hosts of the other width (this key is "
-            "shared by both); otherwise remove it: " +
-                DeleteKey(kUser, keys.user->path));
+            "per-user settings of a component that is registered in no registry view " +
+                std::string(hasOtherView_ ? "(neither the 32-bit nor the 64-bit one)"
+                                          : Printf("(this system has only the %d-bit one)", kViewBits)),
+            "if the component is no longer installed, remove them: " + DeleteKey(kUser, keys.user->path));
       }
     }
     CheckMigrations(keys, machineMap, userMap);
-    if (keys.machine != nullptr) CheckObjectKeys(kMachine, *keys.machine, machineMap, userMap);
-    if (keys.user != nullptr) CheckObjectKeys(kUser, *keys.user, machineMap, userMap);
+    if (keys.machine != nullptr) CheckObjectKeys(kMachine, *keys.machine, {&machineMap, &userMap}, true);
+    if (keys.user != nullptr) CheckObjectKeys(kUser, *keys.user, {&machineMap, &userMap, &otherMap}, otherKnown);
   }
 
   void CheckRegistration(const std::string& clsid, const KeyNode& key) {
@@ -280,6 +382,14 @@ class Doctor {
           FindValue(key, "") == nullptr ? "the component has no friendly name (default value)"
                                         : "the friendly name (default value) is not a non-empty REG_SZ",
           "register the component again, so that hosts listing it can name it");
+    }
+    for (const char* name : {"", kFileValue}) {
+      if (!IsUnterminatedText(FindValue(key, name))) continue;
+      Add(Severity::Warning, "unterminated-text", kMachine, key.path,
+          std::string(*name == '\0' ? "the friendly name (default value)" : "\"File\"") +
+              " is stored without a terminating NUL: a program that reads it into a buffer of its "
+              "stored size gets text without an end",
+          "register the component again, which stores it with its terminator");
     }
     CheckModuleFile(clsid, key);
     CheckRefCount(key);
@@ -389,14 +499,21 @@ class Doctor {
       return;
     }
     bool complete = true;
-    if (!Exports(facts.image, "DllGetClassObject")) {
+    if (!Holds(facts.image.exportNames, "DllGetClassObject")) {
       complete = false;
       Add(Severity::Error, "no-dllgetclassobject", kMachine, key.path,
           "'" + path +
               "' does not export DllGetClassObject: QXCreateInstance fails with QXIR_NO_DLLGETCLASSOBJECT",
           "check that \"File\" names the right module; " + reRegister);
+    } else if (!Holds(facts.image.exportedCode, "DllGetClassObject")) {
+      complete = false;
+      Add(Severity::Error, "not-a-module", kMachine, key.path,
+          "the module '" + path +
+              "' is no loadable module: its export table gives DllGetClassObject an address outside "
+              "every executable section of the module, so calling it would crash the host",
+          reRegister);
     }
-    if (!Exports(facts.image, "DllCanUnloadNow")) {
+    if (!Holds(facts.image.exportNames, "DllCanUnloadNow")) {
       Add(Severity::Warning, "no-dllcanunloadnow", kMachine, key.path,
           "'" + path + "' does not export DllCanUnloadNow: QXFreeUnusedLibraries never frees it",
           "check that \"File\" names the right module, or add the export to it");
@@ -404,33 +521,46 @@ class Doctor {
     if (complete && options_.load) LoadAndAsk(clsid, key, path);
   }
 
-  // Runs the module's code: only with --load.
+  // Runs the module's code (only with --load), in a child process so that a module that
+  // crashes or hangs becomes a finding of its own.
   void LoadAndAsk(const std::string& clsid, const KeyNode& key, const std::string& path) {
-    rm::UniqueModule module(LoadLibraryA(path.c_str()));
-    if (!module) {
-      Add(Severity::Error, "load-failed", kMachine, key.path,
-          "LoadLibraryA of '" + path + "' failed with " + DescribeWindowsError(GetLastError()),
-          "check the modules it imports are installed (a missing dependency is the common cause)");
-      return;
+    const LoadProbe probe = ProbeModuleInChild(path, clsid);
+    const std::string removal = "replace the module with a sound copy and register it again, or remove "
+                                "the component: " + DeleteKey(kMachine, key.path);
+    switch (probe.outcome) {
+      case LoadProbe::Outcome::NotRun:
+        Add(Severity::Error, "load-failed", kMachine, key.path,
+            "'" + path + "' could not be tried: starting a pidtool process to load it failed with " +
+                DescribeWindowsError(probe.code),
+            "run doctor --load again");
+        return;
+      case LoadProbe::Outcome::LoadFailed:
+        Add(Severity::Error, "load-failed", kMachine, key.path,
+            "LoadLibraryA of '" + path + "' failed with " + DescribeWindowsError(probe.code),
+            "check the modules it imports are installed (a missing dependency is the common cause)");
+        return;
+      case LoadProbe::Outcome::Crashed:
+        Add(Severity::Error, "load-crashed", kMachine, key.path,
+            "the process loading '" + path + "' ended in " + probe.step + " with " + ProcessEndText(probe.code) +
+                ": QXCreateInstance would end its host the same way",
+            removal);
+        return;
+      case LoadProbe::Outcome::TimedOut:
+        Add(Severity::Error, "load-crashed", kMachine, key.path,
+            "the process loading '" + path + "' was still in " + probe.step +
+                Printf(" after %lu seconds: QXCreateInstance would hang its host the same way",
+                       static_cast<unsigned long>(kLoadProbeMilliseconds / 1000)),
+            removal);
+        return;
+      case LoadProbe::Outcome::Answered:
+        if (SUCCEEDED(static_cast<HRESULT>(probe.code)) && probe.gotObject) return;
+        Add(Severity::Error, "class-object-refused", kMachine, key.path,
+            "'" + path + "' has no class object for " + clsid + ": DllGetClassObject returned " +
+                DescribeHresult(static_cast<HRESULT>(probe.code)),
+            "the key names the wrong module for this CLSID; " + DeleteKey(kMachine, key.path) +
+                " and register the right module");
+        return;
     }
-    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    const auto getClassObject =
-        reinterpret_cast<GetClassObject>(GetProcAddress(module.get(), "DllGetClassObject"));
-    GUID guid{};
-    ParseGuid(clsid, &guid);
-    IClassFactory* factory = nullptr;
-    const HRESULT asked = getClassObject != nullptr
-                              ? getClassObject(guid, IID_IClassFactory, reinterpret_cast<void**>(&factory))
-                              : E_NOINTERFACE;
-    if (FAILED(asked) || factory == nullptr) {
-      Add(Severity::Error, "class-object-refused", kMachine, key.path,
-          "'" + path + "' has no class object for " + clsid + ": DllGetClassObject returned " +
-              DescribeHresult(asked),
-          "the key names the wrong module for this CLSID; " + DeleteKey(kMachine, key.path) +
-              " and register the right module");
-      return;
-    }
-    factory->Release();
   }
 
   // The map's well-formed entries; bad values, shared identifiers and sub-keys become findings.
@@ -448,7 +578,8 @@ class Doctor {
       StrayKey(root, key, "is never read: an object ID map holds only values");
     std::map<std::string, std::string> nameOfId;
     for (const RegistryValue& value : mapKey->values) {
-      if (value.type != REG_BINARY || value.data.size() != 16) {
+      std::string idText;
+      if (!IdentifierOf(value, &idText)) {
         Add(Severity::Warning, "object-id-type", root, mapKey->path,
             ValueLabel(value.name) + " is " + RegistryTypeName(value.type) +
                 Printf(" of %u bytes, not a 16-byte REG_BINARY identifier: QXGetObjectKey never finds it ",
@@ -458,9 +589,6 @@ class Doctor {
                 DeleteValue(root, mapKey->path, value.name));
         continue;
       }
-      GUID id{};
-      std::memcpy(&id, value.data.data(), 16);
-      const std::string idText = FormatGuid(id);
       const auto [earlier, first] = nameOfId.emplace(idText, value.name);
       if (!first) {
         Add(Severity::Warning, "object-id-shared", root, mapKey->path,
@@ -490,8 +618,10 @@ class Doctor {
     }
   }
 
-  void CheckObjectKeys(const Root& root, const KeyNode& component, const ObjectIdMap& machineMap,
-                       const ObjectIdMap& userMap) {
+  // `maps`: every map whose names reach these object keys; `mapsKnown`: whether all of them
+  // could be read, without which no object is called an orphan.
+  void CheckObjectKeys(const Root& root, const KeyNode& component,
+                       std::initializer_list<const ObjectIdMap*> maps, bool mapsKnown) {
     const KeyNode* objects = FindSubKey(component, kObjectKey);
     if (objects == nullptr) return;
     StrayValues(root, *objects, "is never read: the \"Object\" key holds only object keys");
@@ -501,8 +631,8 @@ class Doctor {
         StrayKey(root, object, "is not named by an object identifier, so no object reaches it");
         continue;
       }
-      bool mapped = false;
-      for (const ObjectIdMap* map : {&machineMap, &userMap}) {
+      bool mapped = !mapsKnown;
+      for (const ObjectIdMap* map : maps) {
         for (const auto& entry : *map) mapped = mapped || entry.second == id;
       }
       if (!mapped) {
@@ -562,6 +692,9 @@ class Doctor {
   }
 
   DoctorOptions options_;
+  Root otherView_{};
+  bool hasOtherView_ = false;
+  bool otherViewKnown_ = true;
   std::vector<Finding> findings_;
   std::map<std::string, ComponentKeys> components_;  // by upper-case CLSID text
   std::vector<const KeyNode*> categories_;           // per machine

@@ -1,11 +1,21 @@
 // doctor: what is wrong with the component registry, and how to mend it.
 #include "command_line.h"
 #include "doctor.h"
+#include "doctor_load_probe.h"
 #include "reporting.h"
 
 namespace pidtool {
 
 int RunDoctor(const ParsedCommandLine& parsed) {
+  // The child process of --load (see doctor_load_probe.h); not for people, so not in the help.
+  const auto probeModule = parsed.options.find("--probe-module");
+  const auto probeClsid = parsed.options.find("--probe-clsid");
+  if (probeModule != parsed.options.end() && probeClsid != parsed.options.end()) {
+    return RunLoadProbe(probeModule->second, probeClsid->second);
+  }
+  if (probeModule != parsed.options.end() || probeClsid != parsed.options.end()) {
+    return BadArguments(*parsed.command, "--probe-module and --probe-clsid go together");
+  }
   DoctorOptions options;
   const auto hostDir = parsed.options.find("--host-dir");
   if (hostDir != parsed.options.end()) options.hostDir = hostDir->second;

@@ -13,6 +13,14 @@ int CountOf(const std::vector<Finding>& findings, Severity severity) {
   return count;
 }
 
+// Key and value names come from anyone who can write the registry: a control character is
+// shown as <0xNN>, so that a name cannot break a finding's line or forge another.
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (unsigned char c : text) shown += c < 0x20 || c == 0x7F ? Printf("<0x%02X>", c) : std::string(1, c);
+  return shown;
+}
+
 std::string Counted(int count, const char* one, const char* many) {
   return Printf("%d %s", count, count == 1 ? one : many);
 }
@@ -32,7 +40,8 @@ std::string FindingsText(const std::vector<Finding>& findings, const DoctorScope
   std::string text;
   for (const Finding& finding : findings) {
     text += Printf("%s [%s] %s: %s. Fix: %s.\n", SeverityName(finding.severity), finding.code.c_str(),
-                   finding.key.c_str(), finding.problem.c_str(), finding.remedy.c_str());
+                   Printable(finding.key).c_str(), Printable(finding.problem).c_str(),
+                   Printable(finding.remedy).c_str());
   }
   text += Counted(CountOf(findings, Severity::Error), "error", "errors") + ", " +
           Counted(CountOf(findings, Severity::Warning), "warning", "warnings") + ", " +

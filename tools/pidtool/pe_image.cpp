@@ -13,6 +13,7 @@ constexpr std::uint16_t kMagicPe32 = 0x10B;
 constexpr std::uint16_t kMagicPe32Plus = 0x20B;
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::size_t kExportDirectorySize = 40;
+constexpr std::uint32_t kSectionExecutable = 0x20000000;  // IMAGE_SCN_MEM_EXECUTE
 // Far beyond any real module; a larger count is corruption, not a module worth listing.
 constexpr std::uint32_t kMaxExportNames = 65536;
 constexpr std::size_t kMaxExportNameLength = 4096;
@@ -53,9 +54,11 @@ class Bytes {
 };
 
 struct Section {
+  std::uint32_t virtualSize;
   std::uint32_t virtualAddress;
   std::uint32_t rawSize;
   std::uint32_t rawOffset;
+  std::uint32_t characteristics;
 };
 
 // The file offset of an RVA that lies in some section's raw data.
@@ -68,6 +71,48 @@ bool RvaToOffset(const std::vector<Section>& sections, std::uint32_t rva, std::u
   }
   return false;
 }
+
+// Whether an RVA lies in the memory of an executable section, as the loader maps it.
+bool IsCode(const std::vector<Section>& sections, std::uint32_t rva) {
+  for (const Section& section : sections) {
+    const std::uint32_t size = section.virtualSize != 0 ? section.virtualSize : section.rawSize;
+    if ((section.characteristics & kSectionExecutable) != 0 && rva >= section.virtualAddress &&
+        rva - section.virtualAddress < size) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The export directory's address table and name ordinals, as far as they lie in the file.
+class ExportAddresses {
+ public:
+  ExportAddresses(const Bytes& file, const std::vector<Section>& sections, std::uint64_t directory,
+                  std::uint32_t nameCount)
+      : file_(file) {
+    std::uint32_t functionsRva = 0, ordinalsRva = 0;
+    file.U32(directory + 20, &functionCount_);
+    file.U32(directory + 28, &functionsRva);
+    file.U32(directory + 36, &ordinalsRva);
+    valid_ = functionCount_ <= kMaxExportNames && RvaToOffset(sections, functionsRva, &functions_) &&
+             file.Has(functions_, std::uint64_t{functionCount_} * 4) &&
+             RvaToOffset(sections, ordinalsRva, &ordinals_) && file.Has(ordinals_, std::uint64_t{nameCount} * 2);
+  }
+
+  // The RVA the table gives the i-th name; false when the table cannot say.
+  bool AddressOfName(std::uint32_t i, std::uint32_t* rva) const {
+    std::uint16_t ordinal = 0;
+    return valid_ && file_.U16(ordinals_ + std::uint64_t{i} * 2, &ordinal) && ordinal < functionCount_ &&
+           file_.U32(functions_ + std::uint64_t{ordinal} * 4, rva);
+  }
+
+ private:
+  const Bytes& file_;
+  std::uint32_t functionCount_ = 0;
+  std::uint64_t functions_ = 0;
+  std::uint64_t ordinals_ = 0;
+  bool valid_ = false;
+};
 
 bool Fail(std::string* problem, const char* why) {
   *problem = why;
@@ -122,9 +167,11 @@ bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* fact
   for (std::uint16_t i = 0; i < sectionCount; ++i) {
     const std::uint64_t at = sectionTable + std::uint64_t{i} * kSectionHeaderSize;
     Section section{};
+    file.U32(at + 8, &section.virtualSize);
     file.U32(at + 12, &section.virtualAddress);
     file.U32(at + 16, &section.rawSize);
     file.U32(at + 20, &section.rawOffset);
+    file.U32(at + 36, &section.characteristics);
     sections.push_back(section);
   }
 
@@ -145,6 +192,7 @@ bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* fact
         (!RvaToOffset(sections, namesRva, &names) || !file.Has(names, std::uint64_t{nameCount} * 4))) {
       return Fail(problem, "the export name table lies outside the file");
     }
+    const ExportAddresses addresses(file, sections, directory, nameCount);
     for (std::uint32_t i = 0; i < nameCount; ++i) {
       std::uint32_t nameRva = 0;
       std::uint64_t nameAt = 0;
@@ -152,6 +200,11 @@ bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* fact
       file.U32(names + std::uint64_t{i} * 4, &nameRva);
       if (!RvaToOffset(sections, nameRva, &nameAt) || !file.Text(nameAt, &name)) {
         return Fail(problem, "an export name lies outside the file");
+      }
+      // An address inside the export directory is a forwarder: the text "module.name".
+      std::uint32_t rva = 0;
+      if (addresses.AddressOfName(i, &rva) && rva - exportRva >= exportSize && IsCode(sections, rva)) {
+        read.exportedCode.push_back(name);
       }
       read.exportNames.push_back(std::move(name));
     }

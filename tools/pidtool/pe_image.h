@@ -14,6 +14,10 @@ struct PeImageFacts {
   std::uint16_t machine = 0;             // IMAGE_FILE_HEADER.Machine
   bool isDll = false;                    // IMAGE_FILE_DLL in the characteristics
   std::vector<std::string> exportNames;  // in the export table's (sorted) order
+  // The exported names whose address in the export table is code: it lies in an executable
+  // section of the image and is no forwarder. A damaged table leaves names out of this list
+  // that `exportNames` still holds; the loader would hand out their addresses all the same.
+  std::vector<std::string> exportedCode;
 };
 
 // Reads the headers and the export names of the image in `data`. On failure returns false and

@@ -82,9 +82,9 @@ DWORD ReadContents(HKEY key, const rm::KeyInfo& info, RegistryKeyContents* conte
 
 }  // namespace
 
-DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents) {
+DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents, REGSAM view) {
   rm::UniqueRegKey key;
-  DWORD error = rm::OpenKey(root, path.c_str(), rm::kReadAccess, key);
+  DWORD error = rm::OpenKey(root, path.c_str(), rm::kReadAccess | view, key);
   // A name or value that grew after the key was measured: measure again and start over.
   for (int attempt = 0; attempt < 4 && error == ERROR_SUCCESS; ++attempt) {
     rm::KeyInfo info;
