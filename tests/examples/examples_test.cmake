@@ -3,22 +3,14 @@
 # against it, and the Visual C++-ABI plug-in host against the registered module.
 #   -DBUILD_DIR= -DEXAMPLES_DIR= -DWORK_DIR= -DARCH= -DTOOLCHAIN= (the tree's own)
 #   -DMSVC_TOOLCHAIN= -DMSVC_STARTUP= -DCLANG_CL= -DWINE_COMMAND= (;-separated)
-foreach(variable BUILD_DIR EXAMPLES_DIR WORK_DIR ARCH TOOLCHAIN MSVC_TOOLCHAIN MSVC_STARTUP CLANG_CL
-                 WINE_COMMAND)
-  if(NOT DEFINED ${variable})
-    message(FATAL_ERROR "${variable} is not set")
-  endif()
-endforeach()
-
-function(run_step what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${status}):\n${out}\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/script_steps.cmake)
+require_variables(BUILD_DIR EXAMPLES_DIR WORK_DIR ARCH TOOLCHAIN MSVC_TOOLCHAIN MSVC_STARTUP CLANG_CL
+                  WINE_COMMAND)
 
 function(build_sample name toolchain)
-  run_step("configuring ${name}" ${CMAKE_COMMAND} -S ${EXAMPLES_DIR}/${name} -B ${WORK_DIR}/${name}
+  # A compiler launcher from the environment (ccache) loses clang-cl's object files.
+  run_step("configuring ${name}" ${CMAKE_COMMAND} -E env --unset=CMAKE_C_COMPILER_LAUNCHER
+    --unset=CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -S ${EXAMPLES_DIR}/${name} -B ${WORK_DIR}/${name}
     -G Ninja -DCMAKE_TOOLCHAIN_FILE=${toolchain} -DCMAKE_BUILD_TYPE=Release
     -DRm7731_DIR=${package}/lib/cmake/Rm7731 ${ARGN})
   run_step("building ${name}" ${CMAKE_COMMAND} --build ${WORK_DIR}/${name})
