@@ -3,6 +3,7 @@
 #   include/  the public headers
 #   lib/      the import libraries libRm7731.dll.a (GCC/mingw hosts) and Rm7731.lib (Visual C++
 #             hosts), and lib/cmake/Rm7731 (find_package(Rm7731))
+#   docs/guide.md, examples/, CHANGELOG.md, NOTICE
 include(CMakePackageConfigHelpers)
 
 set(RM_INSTALL_BINDIR bin)
@@ -10,22 +11,24 @@ set(RM_INSTALL_INCLUDEDIR include)
 set(RM_INSTALL_LIBDIR lib)
 set(RM_INSTALL_CMAKEDIR lib/cmake/Rm7731)
 
-target_include_directories(Rm7731 INTERFACE
-  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
-  $<INSTALL_INTERFACE:${RM_INSTALL_INCLUDEDIR}>)
+target_include_directories(Rm7731 INTERFACE ${PROJECT_SOURCE_DIR}/include)
 
-install(TARGETS Rm7731 EXPORT Rm7731Targets
+install(TARGETS Rm7731
   RUNTIME DESTINATION ${RM_INSTALL_BINDIR}
   ARCHIVE DESTINATION ${RM_INSTALL_LIBDIR})
 install(FILES ${RM_VISUAL_CPP_IMPORT_LIBRARY} DESTINATION ${RM_INSTALL_LIBDIR})
 install(TARGETS pidtool RUNTIME DESTINATION ${RM_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION ${RM_INSTALL_INCLUDEDIR})
+# What a developer reads first, and the samples to start from.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/NOTICE.in ${CMAKE_BINARY_DIR}/package/NOTICE @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package/NOTICE ${PROJECT_SOURCE_DIR}/CHANGELOG.md DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/guide.md DESTINATION docs)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 
-install(EXPORT Rm7731Targets NAMESPACE Rm7731:: DESTINATION ${RM_INSTALL_CMAKEDIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/Rm7731Config.cmake.in
   ${CMAKE_BINARY_DIR}/package/Rm7731Config.cmake
   INSTALL_DESTINATION ${RM_INSTALL_CMAKEDIR}
-  PATH_VARS RM_INSTALL_INCLUDEDIR RM_INSTALL_BINDIR)
+  PATH_VARS RM_INSTALL_INCLUDEDIR RM_INSTALL_BINDIR RM_INSTALL_LIBDIR)
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/Rm7731ConfigVersion.cmake
   VERSION ${PROJECT_VERSION}
   COMPATIBILITY SameMajorVersion)

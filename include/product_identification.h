@@ -55,7 +55,17 @@ struct ProductInfo {
 // ignored.
 typedef int(CALLBACK* ProductInfoCallback)(const ProductInfo* info, ULONG_PTR context);
 
-struct IProductIdentification : public IUnknown {
+// The interface identifier travels with the type, so that __uuidof(IProductIdentification),
+// IID_PPV_ARGS and COM smart pointers work: Visual C++ and clang-cl read __declspec(uuid), mingw
+// reads __CRT_UUID_DECL below.
+#if defined(_MSC_VER)
+#define PRODUCT_IDENTIFICATION_INTERFACE(iid) struct __declspec(uuid(iid)) __declspec(novtable)
+#else
+#define PRODUCT_IDENTIFICATION_INTERFACE(iid) struct
+#endif
+
+PRODUCT_IDENTIFICATION_INTERFACE("8A4D0E63-2F71-4B9C-9E25-C7D1440A3B86")
+IProductIdentification : public IUnknown {
   // Reports every supported product that the system knows to `callback`; returns S_OK.
   virtual HRESULT STDMETHODCALLTYPE EnumerateProducts(ProductInfoCallback callback,
                                                       ULONG_PTR context) = 0;

@@ -2,6 +2,8 @@
 // fixture modules that touch only their own key under HKEY_CURRENT_USER.
 #include <windows.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "tools/tool_runner.h"
@@ -133,6 +135,63 @@ TEST_F(PidtoolRegistration, NamesTheLoaderErrorForAFileThatCannotBeLoaded) {
 
   run = RunPidtool({"register", "pidtool_cli_tests.exe"});
   EXPECT_EQ(run.exitCode, 1u) << "an executable is no component module";
+}
+
+// With --json (before or after the command) a failure is one line on stderr and an error
+// object on stdout naming the result to blame, or null when no call's result is.
+TEST(PidtoolFailures, AreJsonObjectsOnStdoutAndOneLineOnStderr) {
+  struct Case {
+    std::vector<std::string> words;
+    unsigned long exitCode;
+    const char* stderrText;  // found in the one stderr line
+    const char* code;        // as the JSON shows it
+    const char* name;
+  };
+  const Case cases[] = {
+      {{"--json", "list", "CATEGORY_pidtool_tests_none"}, 1, "QXIR_KEY_NOT_FOUND (5)", "5",
+       "\"QXIR_KEY_NOT_FOUND\""},
+      {{"register", "pidtool_fixture_missing_import.dll", "--json"}, 1,
+       "a module it imports is missing (LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126))", "126",
+       "\"ERROR_MOD_NOT_FOUND\""},
+      {{"--json", "register", "pidtool_no_such_module.dll"}, 1,
+       "LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126)", "126", "\"ERROR_MOD_NOT_FOUND\""},
+      {{"--json", "register", "pidtool_fixture_plain.dll"}, 1, "has no DllRegisterServer export",
+       "127", "\"ERROR_PROC_NOT_FOUND\""},
+      {{"show", "--json", "not-a-clsid"}, 2, "is not a CLSID", "null", "null"},
+      {{"--json", "frobnicate"}, 2, "unknown command 'frobnicate'", "null", "null"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& word : c.words) line += word + " ";
+    const ToolRun run = RunPidtool(c.words);
+    EXPECT_EQ(run.exitCode, c.exitCode) << line << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.stderrText), std::string::npos) << line << "\n" << run.err;
+    const std::string failureLines = run.err.substr(0, run.err.find("Usage:"));
+    EXPECT_EQ(std::count(failureLines.begin(), failureLines.end(), '\n'), 1) << line << "\n" << run.err;
+    EXPECT_EQ(run.out.rfind("{\n  \"error\": \"", 0), 0u) << line << "\n" << run.out;
+    EXPECT_NE(run.out.find(std::string("\"code\": ") + c.code + ",\n"), std::string::npos) << line << "\n" << run.out;
+    EXPECT_NE(run.out.find(std::string("\"name\": ") + c.name + "\n}"), std::string::npos) << line << "\n" << run.out;
+  }
+  // Only a file that exists has a missing import.
+  EXPECT_EQ(RunPidtool({"register", "pidtool_no_such_module.dll"}).err.find("imports"), std::string::npos);
+}
+
+// --version names the tool's version and the module it loaded, whose version resource carries
+// the same number.
+TEST(PidtoolVersion, NamesTheToolAndTheLoadedModuleWithOneVersion) {
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"--version"}, {"--json", "--version"}, {"list", "--version"}}) {
+    const ToolRun run = RunPidtool(words);
+    EXPECT_EQ(run.exitCode, 0u) << words[0] << "\n" << run.err;
+    EXPECT_EQ(run.err, "");
+  }
+  const std::string out = RunPidtool({"--version"}).out;
+  ASSERT_EQ(out.rfind("pidtool ", 0), 0u) << out;
+  const std::string version = out.substr(8, out.find('\n') - 8);
+  EXPECT_NE(out.find("\nRm7731.pid " + version + ".0 ("), std::string::npos) << out;
+  EXPECT_NE(out.find("\\Rm7731.pid)\n"), std::string::npos) << out;
+  EXPECT_NE(RunPidtool({"--json", "--version"}).out.find("\"version\": \"" + version + ".0\""),
+            std::string::npos);
 }
 
 }  // namespace

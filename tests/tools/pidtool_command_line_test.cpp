@@ -31,6 +31,32 @@ TEST(CommandLine, RunsACommandWithItsArgumentsAndOptionsAnywhere) {
   EXPECT_TRUE(parsed.json);
 }
 
+TEST(CommandLine, TakesTheGlobalOptionsBeforeOrAfterTheCommand) {
+  struct Case {
+    std::vector<std::string> words;
+    Action action;
+    bool json;
+  };
+  const Case cases[] = {
+      {{"--json", "list"}, Action::Run, true},
+      {{"--json", "--json", "show", "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}"}, Action::Run, true},
+      {{"--version"}, Action::ShowVersion, false},
+      {{"--json", "--version"}, Action::ShowVersion, true},
+      {{"products", "--version"}, Action::ShowVersion, false},
+      {{"--json", "--help", "list"}, Action::ShowHelp, true},
+      {{"--json"}, Action::BadUsage, true},
+      {{"--json", "frobnicate"}, Action::BadUsage, true},
+      {{"show", "--json"}, Action::BadUsage, true},
+      {{"list", "--", "--json"}, Action::Run, false},
+  };
+  for (const Case& c : cases) {
+    const ParsedCommandLine parsed = Parse(c.words);
+    EXPECT_EQ(parsed.action, c.action) << c.words[0] << " " << c.words.size();
+    EXPECT_EQ(parsed.json, c.json) << c.words[0] << " " << c.words.size();
+  }
+  EXPECT_EQ(Parse({"--json", "list", "CATEGORY_Other"}).arguments, std::vector<std::string>{"CATEGORY_Other"});
+}
+
 TEST(CommandLine, TakesTheCategoryOfListAsOptional) {
   EXPECT_EQ(Parse({"list"}).action, Action::Run);
   EXPECT_EQ(Parse({"list", "CATEGORY_Other"}).action, Action::Run);

@@ -148,6 +148,8 @@ void ComponentRegistry() {
             SameText(name, "Visual C++ host component"),
         "QXGetComponentFriendlyName");
 
+  Check(SameGuid(__uuidof(IProductIdentification), IID_IProductIdentification),
+        "__uuidof(IProductIdentification) is IID_IProductIdentification");
   void* object = nullptr;
   Check(QXCreateInstance(plugin, nullptr, 1, IID_IProductIdentification, &object) ==
             QXIR_SUCCESS &&

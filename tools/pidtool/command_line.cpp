@@ -45,36 +45,48 @@ std::string ArgumentCountError(const CommandSpec& command, std::size_t given) {
          (given == 1 ? " argument" : " arguments") + " given)";
 }
 
-}  // namespace
+ParsedCommandLine Version() {
+  ParsedCommandLine parsed;
+  parsed.action = ParsedCommandLine::Action::ShowVersion;
+  return parsed;
+}
 
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
-  if (words.empty()) return BadUsage(nullptr, "no command given");
-  const std::string& first = words.front();
-  if (IsHelpWord(first) || first == "help") {
-    if (words.size() == 1) return Help(nullptr);
-    const CommandSpec* command = FindCommand(words[1]);
-    if (command == nullptr || words.size() > 2) {
+// The global options --json and --version may stand before the command as well as after it.
+ParsedCommandLine ParseWords(const std::vector<std::string>& words) {
+  std::size_t first = 0;
+  while (first < words.size() && (words[first] == kJsonOption || words[first] == kVersionOption)) {
+    if (words[first] == kVersionOption) return Version();
+    ++first;
+  }
+  if (first == words.size()) return BadUsage(nullptr, "no command given");
+  const std::string& name = words[first];
+  if (IsHelpWord(name) || name == "help") {
+    if (words.size() == first + 1) return Help(nullptr);
+    const CommandSpec* command = FindCommand(words[first + 1]);
+    if (command == nullptr || words.size() > first + 2) {
       return BadUsage(nullptr, "help takes one command name: pidtool help <command>");
     }
     return Help(command);
   }
-  const CommandSpec* command = FindCommand(first);
+  const CommandSpec* command = FindCommand(name);
   if (command == nullptr) {
-    if (!first.empty() && first[0] == '-') return BadUsage(nullptr, "unknown option '" + first + "'");
-    return BadUsage(nullptr, "unknown command '" + first + "'");
+    if (!name.empty() && name[0] == '-') return BadUsage(nullptr, "unknown option '" + name + "'");
+    return BadUsage(nullptr, "unknown command '" + name + "'");
   }
 
   ParsedCommandLine parsed;
   parsed.command = command;
   bool optionsEnded = false;
-  for (std::size_t i = 1; i < words.size(); ++i) {
+  for (std::size_t i = first + 1; i < words.size(); ++i) {
     const std::string& word = words[i];
     if (!optionsEnded && word == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && IsHelpWord(word)) {
       return Help(command);
-    } else if (!optionsEnded && word == "--json") {
-      parsed.json = true;
+    } else if (!optionsEnded && word == kVersionOption) {
+      return Version();
+    } else if (!optionsEnded && word == kJsonOption) {
+      continue;
     } else if (const OptionSpec* option = optionsEnded ? nullptr : FindOption(*command, word)) {
       std::string value;
       if (option->value != nullptr) {
@@ -98,6 +110,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
   return parsed;
 }
 
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
+  ParsedCommandLine parsed = ParseWords(words);
+  // --json is a global option, so even bad arguments are reported as JSON when it is given.
+  for (const std::string& word : words) {
+    if (word == "--") break;
+    if (word == kJsonOption) parsed.json = true;
+  }
+  return parsed;
+}
+
 std::string CommandUsage(const CommandSpec& command) {
   std::string line = std::string("Usage: pidtool ") + command.name + " [--json]";
   if (command.arguments[0] != '\0') line += std::string(" ") + command.arguments;
@@ -108,13 +132,14 @@ std::string ToolUsage() {
   std::string names;
   for (const CommandSpec& command : Commands()) names += (names.empty() ? "" : ", ") + std::string(command.name);
   return "Usage: pidtool <command> [--json] [arguments]\nCommands: " + names +
-         "\nRun 'pidtool --help' for details, or 'pidtool <command> --help'.\n";
+         "\nRun 'pidtool --help' for details, or 'pidtool <command> --help'; 'pidtool --version'\n"
+         "prints the versions.\n";
 }
 
 std::string CommandHelp(const CommandSpec& command) {
   return CommandUsage(command) + "\n" + command.details +
          "\nOptions:\n"
-         "  --json    print the result as JSON for scripts (failures stay one line on stderr)\n"
+         "  --json    print the result as JSON for scripts (a failure as an \"error\" object)\n"
          "  --help    print this help\n"
          "\nExit status: 0 on success, 1 on failure, 2 for bad arguments.\n";
 }
@@ -130,12 +155,15 @@ std::string ToolHelp() {
     text += "  " + left + command.summary + "\n";
   }
   text += std::string("\nOptions:\n") +
-          "  --json    print the result as JSON for scripts (every command)\n"
-          "  --help    print this help; 'pidtool <command> --help' prints a command's help\n"
+          "  --json     print the result as JSON for scripts (every command; before or after it)\n"
+          "  --help     print this help; 'pidtool <command> --help' prints a command's help\n"
+          "  --version  print the versions of pidtool and of the Rm7731.pid it uses\n"
           "\nCLSIDs and object identifiers are written {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.\n"
           "The default category is " + kDefaultCategory + ".\n"
           "Every failure prints one line on stderr naming what was being done and the result\n"
-          "(tagQXINTRFCRESULT or HRESULT, by name and number), also with --json.\n"
+          "(tagQXINTRFCRESULT, HRESULT or Windows error, by name and number); with --json it\n"
+          "also prints {\"error\": <that line>, \"code\": <number>, \"name\": <name>} on stdout\n"
+          "(code and name are null when no call's result is to blame).\n"
           "\nExit status: 0 on success, 1 on failure, 2 for bad arguments.\n";
   return text;
 }

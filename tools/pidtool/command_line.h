@@ -1,5 +1,6 @@
 #pragma once
-// pidtool's command line: `pidtool <command> [options] [arguments]`, the table of commands,
+// pidtool's command line: `pidtool <command> [options] [arguments]`, the global options
+// (--json, --version, --help) before or after the command, the table of commands,
 // the help of the tool and of each command, and the checks that send bad arguments back with
 // the usage.
 
@@ -11,6 +12,10 @@ namespace pidtool {
 
 // The category of the product identification plug-ins, listed when `list` is given none.
 constexpr char kDefaultCategory[] = "CATEGORY_ProductIdentification";
+
+// Options every command takes, before or after the command's name.
+constexpr char kJsonOption[] = "--json";
+constexpr char kVersionOption[] = "--version";
 
 enum class CommandId { Register, Unregister, List, Products, Show, Id, Name, Doctor };
 
@@ -45,12 +50,13 @@ struct ParsedCommandLine {
   enum class Action {
     Run,       // run `command` with `arguments`
     ShowHelp,  // print the help of `command`, or of the tool when it is null; exit 0
+    ShowVersion,  // print the tool's and the module's versions; exit 0
     BadUsage,  // print `error` and the usage of `command` (or of the tool); exit 2
   };
   Action action = Action::BadUsage;
   const CommandSpec* command = nullptr;
   std::vector<std::string> arguments;
-  bool json = false;
+  bool json = false;  // --json was given, wherever it stood
   // The command's own options given, by name, with their values ("" for a flag).
   std::map<std::string, std::string> options;
   std::string error;

@@ -48,11 +48,12 @@ int RunList(const ParsedCommandLine& parsed) {
   std::vector<GUID> clsids;
   const tagQXINTRFCRESULT listed = ComponentsOfCategory(category, &clsids);
   if (listed != QXIR_SUCCESS) {
-    return Failure(command, "listing the components of category '" + category + "' failed: " +
-                                Returned("QXEnumComponents", listed));
+    return Failure(parsed, {"listing the components of category '" + category + "' failed: " +
+                                Returned("QXEnumComponents", listed),
+                            ResultCode(listed)});
   }
 
-  int status = kExitSuccess;
+  std::vector<Problem> problems;
   JsonWriter json;
   json.BeginObject().Key("category").String(AnsiToUtf8(category)).Key("components").BeginArray();
   std::string text = Printf("Category %s: %lu component%s\n", category.c_str(),
@@ -63,8 +64,10 @@ int RunList(const ParsedCommandLine& parsed) {
     std::string name;
     const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &name);
     if (named != QXIR_SUCCESS) {
-      status = Failure(command, "reading the friendly name of " + clsidText + " failed: " +
-                                    Returned("QXGetComponentFriendlyName", named));
+      problems.push_back({"reading the friendly name of " + clsidText + " failed: " +
+                              Returned("QXGetComponentFriendlyName", named),
+                          ResultCode(named)});
+      NoteFailure(command, problems.back());
     }
     text += "  " + clsidText + "  " + (named == QXIR_SUCCESS ? name : "(no friendly name)") + "\n";
     json.BeginObject().Key("clsid").String(clsidText).Key("friendlyName");
@@ -75,13 +78,14 @@ int RunList(const ParsedCommandLine& parsed) {
     }
     json.EndObject();
   }
-  json.EndArray().EndObject();
+  json.EndArray();
+  WriteProblemsJson(json, problems);
+  json.EndObject();
   PrintOut(parsed.json ? json.Text() : text);
-  return status;
+  return problems.empty() ? kExitSuccess : kExitFailure;
 }
 
 int RunShow(const ParsedCommandLine& parsed) {
-  const CommandSpec& command = *parsed.command;
   GUID clsid{};
   int status = kExitFailure;
   if (!GuidArgument(parsed, 0, "a CLSID", &clsid, &status)) return status;
@@ -90,20 +94,23 @@ int RunShow(const ParsedCommandLine& parsed) {
   std::string name;
   const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &name);
   if (named != QXIR_SUCCESS) {
-    return Failure(command, clsidText + " is not a registered component: " +
-                                Returned("QXGetComponentFriendlyName", named));
+    return Failure(parsed, {clsidText + " is not a registered component: " +
+                                Returned("QXGetComponentFriendlyName", named),
+                            ResultCode(named)});
   }
   std::string keyName;
   const tagQXINTRFCRESULT keyed = ComponentKeyName(clsid, &keyName);
   if (keyed != QXIR_SUCCESS) {
-    return Failure(command, "naming the registry key of " + clsidText + " failed: " +
-                                Returned("QXQueryRegistrySubKeyNameForComponent", keyed));
+    return Failure(parsed, {"naming the registry key of " + clsidText + " failed: " +
+                                Returned("QXQueryRegistrySubKeyNameForComponent", keyed),
+                            ResultCode(keyed)});
   }
   RegistryKeyContents contents;
   const DWORD read = ReadRegistryKey(HKEY_LOCAL_MACHINE, keyName, &contents);
   if (read != ERROR_SUCCESS) {
-    return Failure(command, "reading HKEY_LOCAL_MACHINE\\" + keyName + " failed with " +
-                                DescribeWindowsError(read));
+    return Failure(parsed, {"reading HKEY_LOCAL_MACHINE\\" + keyName + " failed with " +
+                                DescribeWindowsError(read),
+                            WindowsErrorCode(read)});
   }
   const RegistryValue* file = FindValue(contents, "File");
   const RegistryValue* refCount = FindValue(contents, "RefCount");

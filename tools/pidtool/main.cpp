@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "command_line.h"
+#include "reporting.h"
+#include "version_text.h"
 
 namespace pidtool {
 namespace {
@@ -20,11 +22,17 @@ int Main(const std::vector<std::string>& words) {
       std::fputs(help.c_str(), stdout);
       return kExitSuccess;
     }
+    case ParsedCommandLine::Action::ShowVersion:
+      std::fputs(VersionText(parsed.json).c_str(), stdout);
+      return kExitSuccess;
     case ParsedCommandLine::Action::BadUsage: {
-      const std::string usage =
-          parsed.command != nullptr ? CommandUsage(*parsed.command) : ToolUsage();
-      const std::string where = parsed.command != nullptr ? std::string(" ") + parsed.command->name : "";
-      std::fprintf(stderr, "pidtool%s: %s\n%s", where.c_str(), parsed.error.c_str(), usage.c_str());
+      if (parsed.command != nullptr) return BadArguments(parsed, parsed.error);
+      std::fprintf(stderr, "pidtool: %s\n%s", parsed.error.c_str(), ToolUsage().c_str());
+      if (parsed.json) {
+        JsonWriter json;
+        WriteProblemJson(json, Problem{parsed.error, FailureCode{}});
+        PrintOut(json.Text());
+      }
       return kExitBadUsage;
     }
     case ParsedCommandLine::Action::Run: break;

@@ -29,33 +29,33 @@ void PrintObject(const ParsedCommandLine& parsed, const std::string& clsid, cons
 }  // namespace
 
 int RunObjectId(const ParsedCommandLine& parsed) {
-  const CommandSpec& command = *parsed.command;
   GUID clsid{};
   int status = kExitFailure;
   if (!GuidArgument(parsed, 0, "a CLSID", &clsid, &status)) return status;
   const std::string& objectName = parsed.arguments[1];
-  if (objectName.empty()) return BadArguments(command, "the object name is empty");
+  if (objectName.empty()) return BadArguments(parsed, "the object name is empty");
   const std::string clsidText = FormatGuid(clsid);
 
   // Assigning writes into the component's key; a component that is not registered gets none.
   std::string friendlyName;
   const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &friendlyName);
   if (named != QXIR_SUCCESS) {
-    return Failure(command, clsidText + " is not a registered component: QXGetComponentFriendlyName returned " +
-                                DescribeResult(named) + "; no identifier was assigned");
+    return Failure(parsed, {clsidText + " is not a registered component: QXGetComponentFriendlyName returned " +
+                                DescribeResult(named) + "; no identifier was assigned",
+                            ResultCode(named)});
   }
   GUID objectId{};
   const tagQXINTRFCRESULT generated = QXGenerateObjectID(clsid, objectName.c_str(), &objectId, 0);
   if (generated != QXIR_SUCCESS) {
-    return Failure(command, "getting the identifier of object '" + objectName + "' of " + clsidText +
-                                " failed: QXGenerateObjectID returned " + DescribeResult(generated));
+    return Failure(parsed, {"getting the identifier of object '" + objectName + "' of " + clsidText +
+                                " failed: QXGenerateObjectID returned " + DescribeResult(generated),
+                            ResultCode(generated)});
   }
   PrintObject(parsed, clsidText, objectName, FormatGuid(objectId));
   return kExitSuccess;
 }
 
 int RunObjectName(const ParsedCommandLine& parsed) {
-  const CommandSpec& command = *parsed.command;
   GUID clsid{}, objectId{};
   int status = kExitFailure;
   if (!GuidArgument(parsed, 0, "a CLSID", &clsid, &status)) return status;
@@ -70,9 +70,10 @@ int RunObjectName(const ParsedCommandLine& parsed) {
       },
       &name);
   if (result != QXIR_SUCCESS) {
-    return Failure(command, "looking up the name of object " + objectIdText + " of " + clsidText +
+    return Failure(parsed, {"looking up the name of object " + objectIdText + " of " + clsidText +
                                 " failed: QXGetObjectKey returned " + DescribeResult(result) +
-                                (result == QXIR_REGISTRY_ERROR ? " (no object ID map holds it)" : ""));
+                                (result == QXIR_REGISTRY_ERROR ? " (no object ID map holds it)" : ""),
+                            ResultCode(result)});
   }
   PrintObject(parsed, clsidText, name, objectIdText);
   return kExitSuccess;

@@ -40,26 +40,28 @@ struct ComponentReport {
 };
 
 // Creates one plug-in, lets it enumerate, releases it and lets the library free its module.
-// Returns the failure line, or an empty text.
-std::string AskPlugin(const GUID& clsid, ComponentReport* report) {
+// Returns the problem, or one with an empty text.
+Problem AskPlugin(const GUID& clsid, ComponentReport* report) {
   {
     rm::UniqueComInterface<IProductIdentification> plugin;
     const tagQXINTRFCRESULT created = QXCreateInstance(
         clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IProductIdentification,
         reinterpret_cast<void**>(static_cast<IProductIdentification**>(plugin.put())));
     if (created != QXIR_SUCCESS) {
-      return "creating " + report->clsid + " for IProductIdentification failed: QXCreateInstance returned " +
-             DescribeResult(created);
+      return {"creating " + report->clsid + " for IProductIdentification failed: QXCreateInstance returned " +
+                  DescribeResult(created),
+              ResultCode(created)};
     }
     report->created = true;
     report->enumerated = plugin.get()->EnumerateProducts(&CollectProduct, reinterpret_cast<ULONG_PTR>(&report->collected));
   }
   QXFreeUnusedLibraries();
   if (FAILED(report->enumerated)) {
-    return "EnumerateProducts of " + report->clsid + " failed with " + DescribeHresult(report->enumerated);
+    return {"EnumerateProducts of " + report->clsid + " failed with " + DescribeHresult(report->enumerated),
+            HresultCode(report->enumerated)};
   }
-  if (report->collected.lost) return "out of memory keeping the products of " + report->clsid;
-  return std::string();
+  if (report->collected.lost) return {"out of memory keeping the products of " + report->clsid, {}};
+  return {};
 }
 
 std::string ReportText(const ComponentReport& report) {
@@ -99,11 +101,12 @@ int RunProducts(const ParsedCommandLine& parsed) {
   std::vector<GUID> clsids;
   const tagQXINTRFCRESULT listed = ComponentsOfCategory(kDefaultCategory, &clsids);
   if (listed != QXIR_SUCCESS) {
-    return Failure(command, std::string("listing the components of category '") + kDefaultCategory +
-                                "' failed: QXEnumComponents returned " + DescribeResult(listed));
+    return Failure(parsed, {std::string("listing the components of category '") + kDefaultCategory +
+                                "' failed: QXEnumComponents returned " + DescribeResult(listed),
+                            ResultCode(listed)});
   }
 
-  int status = kExitSuccess;
+  std::vector<Problem> problems;
   std::size_t productCount = 0;
   std::string text;
   JsonWriter json;
@@ -114,23 +117,30 @@ int RunProducts(const ParsedCommandLine& parsed) {
     const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &report.friendlyName);
     if (named != QXIR_SUCCESS) {
       report.friendlyName.clear();
-      status = Failure(command, "reading the friendly name of " + report.clsid +
-                                    " failed: QXGetComponentFriendlyName returned " + DescribeResult(named));
+      problems.push_back({"reading the friendly name of " + report.clsid +
+                              " failed: QXGetComponentFriendlyName returned " + DescribeResult(named),
+                          ResultCode(named)});
+      NoteFailure(command, problems.back());
     }
-    const std::string failure = AskPlugin(clsid, &report);
-    if (!failure.empty()) status = Failure(command, failure);
+    Problem asked = AskPlugin(clsid, &report);
+    if (!asked.what.empty()) {
+      NoteFailure(command, asked);
+      problems.push_back(std::move(asked));
+    }
     productCount += report.collected.products.size();
     text += ReportText(report);
     WriteReportJson(json, report);
   }
-  json.EndArray().EndObject();
+  json.EndArray();
+  WriteProblemsJson(json, problems);
+  json.EndObject();
 
   if (clsids.empty()) text += std::string("No component is registered in category ") + kDefaultCategory + ".\n";
   text += Printf("%lu plug-in%s, %lu product%s\n", static_cast<unsigned long>(clsids.size()),
                  clsids.size() == 1 ? "" : "s", static_cast<unsigned long>(productCount),
                  productCount == 1 ? "" : "s");
   PrintOut(parsed.json ? json.Text() : text);
-  return status;
+  return problems.empty() ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace pidtool

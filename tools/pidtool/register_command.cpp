@@ -18,6 +18,19 @@ ServerRegistrationFunction Export(HMODULE module, const char* name) {
   return reinterpret_cast<ServerRegistrationFunction>(GetProcAddress(module, name));
 }
 
+// ERROR_MOD_NOT_FOUND names both a missing file and a missing import of an existing one.
+std::string LoadFailure(const std::string& file, DWORD error) {
+  const DWORD attributes = GetFileAttributesA(file.c_str());
+  const bool fileExists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  const std::string why = "LoadLibraryA failed with " + DescribeWindowsError(error);
+  if (error == ERROR_MOD_NOT_FOUND && fileExists) {
+    return "cannot load '" + file + "': a module it imports is missing (" + why +
+           "); put the DLLs it imports beside it or on the PATH, and link a mingw-built module "
+           "with -static";
+  }
+  return "cannot load '" + file + "': " + why;
+}
+
 std::string FilePath(HMODULE module) {
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
@@ -35,16 +48,21 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   rm::UniqueModule module(LoadLibraryA(file.c_str()));
   if (!module) {
     const DWORD error = GetLastError();
-    return Failure(command, Printf("cannot load '%s': LoadLibraryA failed with %s", file.c_str(),
-                                   DescribeWindowsError(error).c_str()));
+    return Failure(parsed, {LoadFailure(file, error), WindowsErrorCode(error)});
   }
   std::string path = FilePath(module.get());
   if (path.empty()) path = file;
 
   const ServerRegistrationFunction call = Export(module.get(), exportName);
   if (call == nullptr) {
-    return Failure(command, Printf("'%s' has no %s export; nothing was %s", path.c_str(), exportName,
-                                   registering ? "registered" : "unregistered"));
+    // A stdcall function exported without a .def keeps its x86 decoration.
+    const std::string decorated = std::string(exportName) + "@0";
+    const std::string hint = Export(module.get(), decorated.c_str()) != nullptr
+                                 ? "; it exports " + decorated + ": export the plain name through a .def file"
+                                 : std::string();
+    return Failure(parsed, {Printf("'%s' has no %s export; nothing was %s%s", path.c_str(), exportName,
+                                   registering ? "registered" : "unregistered", hint.c_str()),
+                            WindowsErrorCode(ERROR_PROC_NOT_FOUND)});
   }
 
   const HRESULT result = call();
@@ -61,7 +79,7 @@ int RunRegistration(const ParsedCommandLine& parsed) {
         line += "; the module has no DllUnregisterServer to take back what it may have written";
       }
     }
-    return Failure(command, line);
+    return Failure(parsed, {line, HresultCode(result)});
   }
 
   if (parsed.json) {

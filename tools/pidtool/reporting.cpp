@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "guid_text.h"
+#include "text_format.h"
 
 namespace pidtool {
 
@@ -11,15 +12,53 @@ void PrintOut(const std::string& text) {
   std::fflush(stdout);
 }
 
-int Failure(const CommandSpec& command, const std::string& what) {
-  std::fprintf(stderr, "pidtool %s: %s\n", command.name, what.c_str());
+void NoteFailure(const CommandSpec& command, const Problem& problem) {
+  std::fprintf(stderr, "pidtool %s: %s\n", command.name, problem.what.c_str());
   std::fflush(stderr);
+}
+
+void WriteProblemJson(JsonWriter& json, const Problem& problem) {
+  json.BeginObject().Key("error").String(AnsiToUtf8(problem.what)).Key("code");
+  if (problem.code.known) {
+    json.Unsigned(problem.code.number);
+  } else {
+    json.Null();
+  }
+  json.Key("name");
+  if (problem.code.name.empty()) {
+    json.Null();
+  } else {
+    json.String(problem.code.name);
+  }
+  json.EndObject();
+}
+
+void WriteProblemsJson(JsonWriter& json, const std::vector<Problem>& problems) {
+  if (problems.empty()) return;
+  json.Key("errors").BeginArray();
+  for (const Problem& problem : problems) WriteProblemJson(json, problem);
+  json.EndArray();
+}
+
+int Failure(const ParsedCommandLine& parsed, const Problem& problem) {
+  NoteFailure(*parsed.command, problem);
+  if (parsed.json) {
+    JsonWriter json;
+    WriteProblemJson(json, problem);
+    PrintOut(json.Text());
+  }
   return kExitFailure;
 }
 
-int BadArguments(const CommandSpec& command, const std::string& what) {
+int BadArguments(const ParsedCommandLine& parsed, const std::string& what) {
+  const CommandSpec& command = *parsed.command;
   std::fprintf(stderr, "pidtool %s: %s\n%s", command.name, what.c_str(), CommandUsage(command).c_str());
   std::fflush(stderr);
+  if (parsed.json) {
+    JsonWriter json;
+    WriteProblemJson(json, Problem{what, FailureCode{}});
+    PrintOut(json.Text());
+  }
   return kExitBadUsage;
 }
 
@@ -27,7 +66,7 @@ bool GuidArgument(const ParsedCommandLine& parsed, std::size_t index, const char
                   int* status) {
   const std::string& text = parsed.arguments[index];
   if (ParseGuid(text, guid)) return true;
-  *status = BadArguments(*parsed.command,
+  *status = BadArguments(parsed,
                          "'" + text + "' is not " + what +
                              " (write {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
   return false;

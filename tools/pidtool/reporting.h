@@ -6,19 +6,37 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
+#include "json_writer.h"
+#include "result_names.h"
 
 namespace pidtool {
 
 // Writes `text` to stdout as it stands.
 void PrintOut(const std::string& text);
 
-// Prints "pidtool <command>: <what>" on stderr; returns kExitFailure.
-int Failure(const CommandSpec& command, const std::string& what);
+// A failure: the line that says what was being done and what went wrong, and the result to blame.
+struct Problem {
+  std::string what;
+  FailureCode code;
+};
 
-// Prints "pidtool <command>: <what>" and the command's usage on stderr; returns kExitBadUsage.
-int BadArguments(const CommandSpec& command, const std::string& what);
+// Prints "pidtool <command>: <what>" on stderr and, with --json, the problem as a JSON object
+// {"error": ..., "code": ..., "name": ...} on stdout; returns kExitFailure.
+int Failure(const ParsedCommandLine& parsed, const Problem& problem);
+
+// For a command that goes on after a failure and reports it in its own output: prints the
+// stderr line only. With --json the command puts WriteProblemJson into its document.
+void NoteFailure(const CommandSpec& command, const Problem& problem);
+void WriteProblemJson(JsonWriter& json, const Problem& problem);
+// An "errors" member holding the problems, when there are any.
+void WriteProblemsJson(JsonWriter& json, const std::vector<Problem>& problems);
+
+// Prints "pidtool <command>: <what>" and the command's usage on stderr and, with --json, the
+// problem as a JSON object on stdout; returns kExitBadUsage.
+int BadArguments(const ParsedCommandLine& parsed, const std::string& what);
 
 // Reads argument `index` of the command as a CLSID or object identifier; on bad text prints
 // the usage (naming `what`) and returns false with *status set to kExitBadUsage.

@@ -80,7 +80,25 @@ const char* Lookup(const NamedValue (&table)[N], unsigned long value) {
   return nullptr;
 }
 
+FailureCode Code(unsigned long number, const char* name) {
+  FailureCode code;
+  code.known = true;
+  code.number = number;
+  if (name != nullptr) code.name = name;
+  return code;
+}
+
 }  // namespace
+
+FailureCode ResultCode(tagQXINTRFCRESULT result) {
+  return Code(static_cast<unsigned long>(result), ResultName(result));
+}
+
+FailureCode HresultCode(HRESULT result) {
+  return Code(static_cast<unsigned long>(result), HresultName(result));
+}
+
+FailureCode WindowsErrorCode(DWORD code) { return Code(code, WindowsErrorName(code)); }
 
 const char* ResultName(tagQXINTRFCRESULT result) {
   return Lookup(kResultNames, static_cast<unsigned long>(result));

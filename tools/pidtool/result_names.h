@@ -20,6 +20,18 @@ std::string DescribeHresult(HRESULT result);
 // "ERROR_MOD_NOT_FOUND (126)"; a code without a name reads "Windows error 4242".
 std::string DescribeWindowsError(DWORD code);
 
+// The result a failure names, as scripts read it from --json output: its number (HRESULTs as
+// unsigned 32-bit values) and its bare name, empty when it has none. `known` is false when no
+// call's result is to blame.
+struct FailureCode {
+  bool known = false;
+  unsigned long number = 0;
+  std::string name;
+};
+FailureCode ResultCode(tagQXINTRFCRESULT result);
+FailureCode HresultCode(HRESULT result);
+FailureCode WindowsErrorCode(DWORD code);
+
 // The bare names, or null when the value has none.
 const char* ResultName(tagQXINTRFCRESULT result);
 const char* HresultName(HRESULT result);

@@ -1,0 +1,67 @@
+#include "version_text.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "json_writer.h"
+#include "text_format.h"
+
+#define PIDTOOL_STRINGIFY2(x) #x
+#define PIDTOOL_STRINGIFY(x) PIDTOOL_STRINGIFY2(x)
+
+namespace pidtool {
+namespace {
+
+constexpr char kToolVersion[] = PIDTOOL_STRINGIFY(RM_VERSION_MAJOR) "." PIDTOOL_STRINGIFY(
+    RM_VERSION_MINOR) "." PIDTOOL_STRINGIFY(RM_VERSION_PATCH);
+
+struct ModuleVersion {
+  std::string path;     // empty when the module is not loaded
+  std::string version;  // "1.0.0.0", or empty without a version resource
+};
+
+// The tool imports Rm7731.pid, so the loader has already picked the file: name that one.
+ModuleVersion LoadedModuleVersion() {
+  ModuleVersion module;
+  char path[MAX_PATH];
+  const HMODULE handle = GetModuleHandleA("Rm7731.pid");
+  const DWORD length = handle != nullptr ? GetModuleFileNameA(handle, path, MAX_PATH) : 0;
+  if (length == 0 || length >= MAX_PATH) return module;
+  module.path.assign(path, length);
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  if (size == 0) return module;
+  std::vector<char> block(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixedSize = 0;
+  if (GetFileVersionInfoA(path, 0, size, block.data()) &&
+      VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
+      fixedSize >= sizeof(VS_FIXEDFILEINFO)) {
+    module.version = Printf("%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                            HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+  }
+  return module;
+}
+
+}  // namespace
+
+std::string VersionText(bool json) {
+  const ModuleVersion module = LoadedModuleVersion();
+  if (json) {
+    JsonWriter writer;
+    writer.BeginObject().Key("pidtool").String(kToolVersion).Key("module").BeginObject();
+    writer.Key("file");
+    module.path.empty() ? writer.Null() : writer.String(AnsiToUtf8(module.path));
+    writer.Key("version");
+    module.version.empty() ? writer.Null() : writer.String(module.version);
+    return writer.EndObject().EndObject().Text();
+  }
+  std::string text = std::string("pidtool ") + kToolVersion + "\n";
+  if (module.path.empty()) return text + "Rm7731.pid is not loaded\n";
+  return text + "Rm7731.pid " + (module.version.empty() ? "(no version resource)" : module.version) +
+         " (" + module.path + ")\n";
+}
+
+}  // namespace pidtool
