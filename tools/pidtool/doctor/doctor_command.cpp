@@ -1,7 +1,7 @@
 // doctor: what is wrong with the component registry, and how to mend it.
 #include "command_line.h"
-#include "doctor.h"
-#include "doctor_load_probe.h"
+#include "doctor/doctor.h"
+#include "doctor/doctor_load_probe.h"
 #include "reporting.h"
 
 namespace pidtool {
@@ -14,7 +14,7 @@ int RunDoctor(const ParsedCommandLine& parsed) {
     return RunLoadProbe(probeModule->second, probeClsid->second);
   }
   if (probeModule != parsed.options.end() || probeClsid != parsed.options.end()) {
-    return BadArguments(*parsed.command, "--probe-module and --probe-clsid go together");
+    return BadArguments(parsed, "--probe-module and --probe-clsid go together");
   }
   DoctorOptions options;
   const auto hostDir = parsed.options.find("--host-dir");
