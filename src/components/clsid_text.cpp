@@ -1,31 +1,19 @@
 #include "components/clsid_text.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
 #include "common/unique_handle.h"
+#include "shared/guid_text_form.h"
 
 namespace rm {
 
 namespace {
 
 constexpr std::size_t kClsidTextLength = kClsidTextLimit - 1;  // "{8-4-4-4-12}"
+static_assert(kClsidTextLength == kGuidTextLength, "the key-name text is the braced GUID text");
 
-// The braced form: 38 characters, braces at both ends, hyphens after 8, 4, 4 and 4 digits.
-bool IsBracedClsidText(const char* text) noexcept {
-  if (std::strlen(text) != kClsidTextLength || text[0] != '{' ||
-      text[kClsidTextLength - 1] != '}') {
-    return false;
-  }
-  for (std::size_t i = 1; i + 1 < kClsidTextLength; ++i) {
-    const bool hyphen = i == 9 || i == 14 || i == 19 || i == 24;
-    if (hyphen ? text[i] != '-' : std::isxdigit(static_cast<unsigned char>(text[i])) == 0) {
-      return false;
-    }
-  }
-  return true;
-}
+bool IsBracedClsidText(const char* text) noexcept { return IsBracedGuidText(text, std::strlen(text)); }
 
 }  // namespace
 

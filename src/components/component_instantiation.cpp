@@ -38,7 +38,7 @@ bool HostExecutableDirectory(FilePath& directory) noexcept {
 
 WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
                                 unsigned long capacity, unsigned long* sizeNeeded) noexcept {
-  const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), "File",
+  const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), kFileValueName,
                                                path, capacity, sizeNeeded, MissingSize::Unreported);
   if (read != kSuccess) return read;
 

@@ -12,9 +12,6 @@
 namespace rm {
 namespace {
 
-constexpr char kFileValueName[] = "File";
-constexpr char kRefCountValueName[] = "RefCount";
-
 // The stored "RefCount", or false when there is none to read.
 bool ReadRefCount(const char* componentKey, DWORD* count) noexcept {
   tagQXVALUETYPE type = QXVT_UNKNOWN;

@@ -10,7 +10,7 @@ RegistryPath ComponentKeyPath(const char* clsidText) noexcept {
 
 RegistryPath CategoryRootKeyPath() noexcept {
   RegistryPath path;
-  path.append(kComponentRootKey).append("Category\\");
+  path.append(kComponentRootKey).append(kCategoryKeyName).append("\\");
   return path;
 }
 
@@ -28,13 +28,13 @@ RegistryPath CategoryEntryKeyPath(const char* category, const char* clsidText) n
 
 RegistryPath ObjectIdMapKeyPath(const char* clsidText) noexcept {
   RegistryPath path = ComponentKeyPath(clsidText);
-  path.append("\\Object ID Map");
+  path.append("\\").append(kObjectIdMapKeyName);
   return path;
 }
 
 RegistryPath ObjectKeyPath(const char* clsidText, const char* objectIdText) noexcept {
   RegistryPath path = ComponentKeyPath(clsidText);
-  path.append("\\Object").append("\\").append(objectIdText);
+  path.append("\\").append(kObjectKeyName).append("\\").append(objectIdText);
   return path;
 }
 
@@ -42,13 +42,13 @@ RegistryPath UserSettingsKeyPath(const char* clsidText, const char* objectIdText
                                  const char* clientName) noexcept {
   RegistryPath path = ObjectKeyPath(clsidText, objectIdText);
   const bool unnamed = clientName == nullptr || clientName[0] == '\0';
-  path.append("\\User Settings\\").append(unnamed ? kDefaultClientName : clientName);
+  path.append("\\").append(kUserSettingsKeyName).append("\\").append(unnamed ? kDefaultClientName : clientName);
   return path;
 }
 
 RegistryPath DefaultSettingsKeyPath(const char* clsidText, const char* objectIdText) noexcept {
   RegistryPath path = ObjectKeyPath(clsidText, objectIdText);
-  path.append("\\Default Settings");
+  path.append("\\").append(kDefaultSettingsKeyName);
   return path;
 }
 

@@ -5,12 +5,9 @@
 // call (QXIR_INVALID_PARAMETER) before touching the registry.
 
 #include "common/path_builder.h"
+#include "shared/registry_layout_names.h"
 
 namespace rm {
-
-constexpr char kVarnelKey[] = "SOFTWARE\\Varnel\\";
-constexpr char kComponentRootKey[] = "SOFTWARE\\Varnel\\Component Installed\\";
-constexpr char kDefaultClientName[] = "Default Client";
 
 // component root key + CLSID text
 RegistryPath ComponentKeyPath(const char* clsidText) noexcept;

@@ -4,6 +4,7 @@
 
 #include "common/unique_handle.h"
 #include "registry/registry_key.h"
+#include "shared/registry_name_compare.h"
 
 namespace rm {
 namespace {
@@ -20,20 +21,6 @@ std::size_t NextPathComponent(const char*& cursor, const char*& start) noexcept 
   return static_cast<std::size_t>(cursor - start);
 }
 
-char UpperCase(char c) noexcept {
-  // CharUpperA converts a single character passed in the low word of the pointer.
-  const ULONG_PTR converted = reinterpret_cast<ULONG_PTR>(
-      CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(c)))));
-  return static_cast<char>(converted & 0xFF);
-}
-
-bool SameNameIgnoringCase(const char* a, const char* b, std::size_t length) noexcept {
-  for (std::size_t i = 0; i < length; ++i) {
-    if (a[i] != b[i] && UpperCase(a[i]) != UpperCase(b[i])) return false;
-  }
-  return true;
-}
-
 // True when `path` names a key below `ancestor` (not the key itself), comparing whole
 // components case-insensitively as the registry does. Null means the root itself.
 bool IsBelow(const char* ancestor, const char* path) noexcept {
@@ -45,7 +32,7 @@ bool IsBelow(const char* ancestor, const char* path) noexcept {
     const char* pathName = nullptr;
     if (ancestorLength == 0) return NextPathComponent(pathCursor, pathName) != 0;
     const std::size_t pathLength = NextPathComponent(pathCursor, pathName);
-    if (pathLength != ancestorLength || !SameNameIgnoringCase(ancestorName, pathName, pathLength)) {
+    if (pathLength != ancestorLength || !SameRegistryName(ancestorName, pathName, pathLength)) {
       return false;
     }
   }

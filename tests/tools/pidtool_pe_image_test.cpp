@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "doctor_findings.h"
-#include "pe_image.h"
+#include "doctor/doctor_findings.h"
+#include "doctor/pe_image.h"
 
 namespace pidtool {
 namespace {

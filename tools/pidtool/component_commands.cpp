@@ -1,4 +1,6 @@
 // list and show: what the component registry holds for a category or a component.
+#include <utility>
+
 #include "command_line.h"
 #include "component_queries.h"
 #include "guid_text.h"
@@ -6,6 +8,8 @@
 #include "registry_values.h"
 #include "reporting.h"
 #include "result_names.h"
+#include "shared/registry_layout_names.h"
+#include "shared/registry_name_compare.h"
 #include "text_format.h"
 
 namespace pidtool {
@@ -17,7 +21,7 @@ std::string Returned(const char* function, tagQXINTRFCRESULT result) {
 
 const RegistryValue* FindValue(const RegistryKeyContents& contents, const char* name) {
   for (const RegistryValue& value : contents.values) {
-    if (lstrcmpiA(value.name.c_str(), name) == 0) return &value;
+    if (rm::SameRegistryName(value.name.c_str(), name)) return &value;
   }
   return nullptr;
 }
@@ -35,8 +39,55 @@ std::string Field(const std::string& label, const std::vector<std::string>& line
 }
 
 bool IsRegistrationValue(const RegistryValue& value) {
-  return value.name.empty() || lstrcmpiA(value.name.c_str(), "File") == 0 ||
-         lstrcmpiA(value.name.c_str(), "RefCount") == 0;
+  return value.name.empty() || rm::SameRegistryName(value.name.c_str(), rm::kFileValueName) ||
+         rm::SameRegistryName(value.name.c_str(), rm::kRefCountValueName);
+}
+
+// What `show` prints of a component key: its registration values first, then the rest.
+std::string ShowJson(const std::string& clsidText, const std::string& keyName, const std::string& name,
+                     const RegistryKeyContents& contents) {
+  JsonWriter json;
+  json.BeginObject()
+      .Key("clsid").String(clsidText)
+      .Key("key").String("HKEY_LOCAL_MACHINE\\" + AnsiToUtf8(keyName))
+      .Key("friendlyName").String(AnsiToUtf8(name));
+  for (const auto& [key, valueName] : {std::pair{"file", rm::kFileValueName}, std::pair{"refCount", rm::kRefCountValueName}}) {
+    const RegistryValue* value = FindValue(contents, valueName);
+    json.Key(key);
+    if (value != nullptr) {
+      WriteRegistryValueJson(json, *value);
+    } else {
+      json.Null();
+    }
+  }
+  json.Key("otherValues").BeginArray();
+  for (const RegistryValue& value : contents.values) {
+    if (!IsRegistrationValue(value)) WriteRegistryValueJson(json, value);
+  }
+  json.EndArray().Key("subKeys").BeginArray();
+  for (const std::string& subKey : contents.subKeys) json.String(AnsiToUtf8(subKey));
+  json.EndArray().EndObject();
+  return json.Text();
+}
+
+std::string ShowText(const std::string& clsidText, const std::string& keyName, const std::string& name,
+                     const RegistryKeyContents& contents) {
+  const RegistryValue* file = FindValue(contents, rm::kFileValueName);
+  const RegistryValue* refCount = FindValue(contents, rm::kRefCountValueName);
+  std::vector<std::string> others;
+  for (const RegistryValue& value : contents.values) {
+    if (IsRegistrationValue(value)) continue;
+    others.push_back(value.name + " (" + RegistryTypeName(value.type) + ") = " + RegistryDataText(value));
+  }
+  std::string text;
+  text += Field("Component", {clsidText});
+  text += Field("Key", {"HKEY_LOCAL_MACHINE\\" + keyName});
+  text += Field("Friendly name", {name});
+  text += Field("File", {file != nullptr ? RegistryDataText(*file) : "(none)"});
+  text += Field("RefCount", {refCount != nullptr ? RegistryDataText(*refCount) : "(none: a plain registration)"});
+  text += Field("Other values", others.empty() ? std::vector<std::string>{"(none)"} : others);
+  text += Field("Sub-keys", contents.subKeys.empty() ? std::vector<std::string>{"(none)"} : contents.subKeys);
+  return text;
 }
 
 }  // namespace
@@ -112,52 +163,7 @@ int RunShow(const ParsedCommandLine& parsed) {
                                 DescribeWindowsError(read),
                             WindowsErrorCode(read)});
   }
-  const RegistryValue* file = FindValue(contents, "File");
-  const RegistryValue* refCount = FindValue(contents, "RefCount");
-
-  if (parsed.json) {
-    JsonWriter json;
-    json.BeginObject()
-        .Key("clsid").String(clsidText)
-        .Key("key").String("HKEY_LOCAL_MACHINE\\" + AnsiToUtf8(keyName))
-        .Key("friendlyName").String(AnsiToUtf8(name));
-    json.Key("file");
-    if (file != nullptr) {
-      WriteRegistryValueJson(json, *file);
-    } else {
-      json.Null();
-    }
-    json.Key("refCount");
-    if (refCount != nullptr) {
-      WriteRegistryValueJson(json, *refCount);
-    } else {
-      json.Null();
-    }
-    json.Key("otherValues").BeginArray();
-    for (const RegistryValue& value : contents.values) {
-      if (!IsRegistrationValue(value)) WriteRegistryValueJson(json, value);
-    }
-    json.EndArray().Key("subKeys").BeginArray();
-    for (const std::string& subKey : contents.subKeys) json.String(AnsiToUtf8(subKey));
-    json.EndArray().EndObject();
-    PrintOut(json.Text());
-    return kExitSuccess;
-  }
-
-  std::vector<std::string> others;
-  for (const RegistryValue& value : contents.values) {
-    if (IsRegistrationValue(value)) continue;
-    others.push_back(value.name + " (" + RegistryTypeName(value.type) + ") = " + RegistryDataText(value));
-  }
-  std::string text;
-  text += Field("Component", {clsidText});
-  text += Field("Key", {"HKEY_LOCAL_MACHINE\\" + keyName});
-  text += Field("Friendly name", {name});
-  text += Field("File", {file != nullptr ? RegistryDataText(*file) : "(none)"});
-  text += Field("RefCount", {refCount != nullptr ? RegistryDataText(*refCount) : "(none: a plain registration)"});
-  text += Field("Other values", others.empty() ? std::vector<std::string>{"(none)"} : others);
-  text += Field("Sub-keys", contents.subKeys.empty() ? std::vector<std::string>{"(none)"} : contents.subKeys);
-  PrintOut(text);
+  PrintOut(parsed.json ? ShowJson(clsidText, keyName, name, contents) : ShowText(clsidText, keyName, name, contents));
   return kExitSuccess;
 }
 

@@ -1,4 +1,4 @@
-#include "doctor_load_probe.h"
+#include "doctor/doctor_load_probe.h"
 
 #include <objbase.h>
 

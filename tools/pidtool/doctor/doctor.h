@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "doctor_findings.h"
+#include "doctor/doctor_findings.h"
 
 namespace pidtool {
 

@@ -1,7 +1,7 @@
 // doctor: what is wrong with the component registry, and how to mend it.
 #include "command_line.h"
-#include "doctor.h"
-#include "doctor_load_probe.h"
+#include "doctor/doctor.h"
+#include "doctor/doctor_load_probe.h"
 #include "reporting.h"
 
 namespace pidtool {

@@ -1,0 +1,191 @@
+#include "doctor/doctor_snapshot.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "doctor/doctor.h"
+#include "guid_text.h"
+#include "shared/registry_layout_names.h"
+#include "shared/registry_name_compare.h"
+
+namespace pidtool {
+namespace {
+
+// QXCreateInstance reads "File" into a MAX_PATH buffer.
+constexpr std::size_t kFileCapacity = MAX_PATH;
+// Larger files are no component module.
+constexpr std::uint64_t kLargestModule = 256ull * 1024 * 1024;
+// Keys are read with their values down to the object keys (root, component, "Object",
+// identifier) and the category entry keys; below that only names are needed.
+constexpr int kDepthRead = 3;
+
+// The component root without its final backslash.
+const std::string kRootPath(rm::kComponentRootKey, sizeof rm::kComponentRootKey - 2);
+
+KeyNode ReadTree(HKEY root, REGSAM view, const std::string& path, const std::string& name, int depth) {
+  KeyNode node;
+  node.name = name;
+  node.path = path;
+  RegistryKeyContents contents;
+  node.error = ReadRegistryKey(root, path, &contents, view);
+  node.values = std::move(contents.values);
+  for (const std::string& subKey : contents.subKeys) {
+    const std::string subPath = path + "\\" + subKey;
+    if (depth < kDepthRead) {
+      node.subKeys.push_back(ReadTree(root, view, subPath, subKey, depth + 1));
+    } else {
+      node.subKeys.push_back(KeyNode{subKey, subPath, ERROR_SUCCESS, {}, {}});
+    }
+  }
+  return node;
+}
+
+RootSnapshot ReadRoot(HKEY handle, RootView root, REGSAM view) {
+  return RootSnapshot{root, ReadTree(handle, view, kRootPath, "", 0)};
+}
+
+// The machine tree of the other width, where the system has one. HKEY_CURRENT_USER\Software is
+// shared by both widths, so per-user data may belong to a component registered there.
+std::optional<RootSnapshot> ReadOtherMachineView(int viewBits) {
+  BOOL wow64 = FALSE;
+  if (viewBits == 32 && (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64)) return std::nullopt;
+  const int otherBits = viewBits == 64 ? 32 : 64;
+  return ReadRoot(HKEY_LOCAL_MACHINE, RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, otherBits},
+                  otherBits == 32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
+}
+
+// An image read from a file piece by piece: only what the reader asks for.
+class FileBytes : public ImageBytes {
+ public:
+  FileBytes(std::ifstream& file, std::uint64_t size) : file_(file), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  bool Read(std::uint64_t offset, std::size_t count, void* out) override {
+    if (offset > size_ || count > size_ - offset) return false;
+    file_.clear();
+    file_.seekg(static_cast<std::streamoff>(offset));
+    return static_cast<bool>(file_.read(static_cast<char*>(out), static_cast<std::streamsize>(count)));
+  }
+
+ private:
+  std::ifstream& file_;
+  std::uint64_t size_;
+};
+
+ModuleFile InspectFile(const std::string& path) {
+  ModuleFile facts;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  facts.found = attributes != INVALID_FILE_ATTRIBUTES;
+  if (!facts.found) return facts;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    facts.problem = "it is a folder";
+    return facts;
+  }
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
+  if (size < 0) {
+    facts.problem = "it cannot be read";
+  } else if (static_cast<std::uint64_t>(size) > kLargestModule) {
+    facts.problem = "it is larger than any component module (over 256 MiB)";
+  } else {
+    FileBytes bytes(file, static_cast<std::uint64_t>(size));
+    facts.readable = ReadPeImage(bytes, &facts.image, &facts.problem);
+  }
+  return facts;
+}
+
+std::string OwnFolder() {
+  const std::string program = ThisProgramPath();
+  return program.empty() ? "." : program.substr(0, program.find_last_of('\\'));
+}
+
+// The module files the machine's components name, and with --load what each did when loaded.
+void ReadModules(const DoctorOptions& options, DoctorSnapshot* snapshot) {
+  for (const KeyNode& component : snapshot->machine.tree.subKeys) {
+    std::string clsid;
+    if (!IsGuidKey(component.name, &clsid)) continue;
+    const ModuleFileName file = ModuleFileNameOf(component, snapshot->hostDir);
+    if (file.form != ModuleFileName::Form::Bare && file.form != ModuleFileName::Form::Absolute) continue;
+    const auto known = snapshot->files.find(file.path);
+    const ModuleFile& facts =
+        known != snapshot->files.end() ? known->second : (snapshot->files[file.path] = InspectFile(file.path));
+    if (options.load && IsLoadable(facts, snapshot->hostMachine)) {
+      snapshot->probes[clsid] = ProbeModuleInChild(file.path, clsid);
+    }
+  }
+}
+
+}  // namespace
+
+DoctorSnapshot ReadSnapshot(const DoctorOptions& options) {
+  DoctorSnapshot snapshot;
+  snapshot.viewBits = static_cast<int>(sizeof(void*) * 8);
+  snapshot.hostMachine = OwnMachine();
+  snapshot.hostDir = options.hostDir.empty() ? OwnFolder() : options.hostDir;
+  while (snapshot.hostDir.size() > 1 && snapshot.hostDir.back() == '\\') snapshot.hostDir.pop_back();
+  snapshot.machine =
+      ReadRoot(HKEY_LOCAL_MACHINE, RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, snapshot.viewBits}, 0);
+  snapshot.user = ReadRoot(HKEY_CURRENT_USER, RootView{"HKEY_CURRENT_USER", "HKCU", false, snapshot.viewBits}, 0);
+  snapshot.otherMachine = ReadOtherMachineView(snapshot.viewBits);
+  ReadModules(options, &snapshot);
+  return snapshot;
+}
+
+bool Readable(const KeyNode& key) { return key.error == ERROR_SUCCESS || key.error == ERROR_FILE_NOT_FOUND; }
+
+const RegistryValue* FindValue(const KeyNode& key, const char* name) {
+  for (const RegistryValue& value : key.values) {
+    if (rm::SameRegistryName(value.name.c_str(), name)) return &value;
+  }
+  return nullptr;
+}
+
+const KeyNode* FindSubKey(const KeyNode& key, const char* name) {
+  for (const KeyNode& subKey : key.subKeys) {
+    if (rm::SameRegistryName(subKey.name.c_str(), name)) return &subKey;
+  }
+  return nullptr;
+}
+
+bool StringOf(const RegistryValue* value, std::string* text) {
+  if (value == nullptr || value->type != REG_SZ) return false;
+  text->clear();
+  for (unsigned char byte : value->data) {
+    if (byte == '\0') break;
+    *text += static_cast<char>(byte);
+  }
+  return true;
+}
+
+bool IsGuidKey(const std::string& name, std::string* canonical) {
+  GUID guid{};
+  if (name.size() != 38 || name.front() != '{' || !ParseGuid(name, &guid)) return false;
+  if (canonical != nullptr) *canonical = FormatGuid(guid);
+  return true;
+}
+
+ModuleFileName ModuleFileNameOf(const KeyNode& component, const std::string& hostDir) {
+  using Form = ModuleFileName::Form;
+  ModuleFileName file;
+  if (!StringOf(FindValue(component, rm::kFileValueName), &file.text) || file.text.empty()) return file;
+  const std::string& text = file.text;
+  file.path = text;
+  if (text.size() >= kFileCapacity) {
+    file.form = Form::TooLong;
+  } else if (text.find_first_of(":\\") == std::string::npos) {
+    file.form = Form::Bare;
+    file.path = hostDir + "\\" + text;
+  } else if ((text.size() > 2 && text[1] == ':' && (text[2] == '\\' || text[2] == '/')) || text.rfind("\\\\", 0) == 0) {
+    file.form = Form::Absolute;
+  } else {
+    file.form = Form::Relative;
+  }
+  return file;
+}
+
+bool IsLoadable(const ModuleFile& file, std::uint16_t hostMachine) {
+  const std::vector<std::string>& code = file.image.exportedCode;
+  return file.found && file.readable && file.image.machine == hostMachine && file.image.isDll &&
+         std::find(code.begin(), code.end(), "DllGetClassObject") != code.end();
+}
+
+}  // namespace pidtool
