@@ -7,11 +7,11 @@
 #include <set>
 #include <string>
 
-#include "guid_text.h"
-#include "json_writer.h"
-#include "product_record.h"
-#include "registry_values.h"
-#include "result_names.h"
+#include "cli/guid_text.h"
+#include "cli/json_writer.h"
+#include "cli/product_record.h"
+#include "commands/registry_values.h"
+#include "cli/result_names.h"
 
 namespace pidtool {
 namespace {

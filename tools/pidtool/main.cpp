@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "reporting.h"
-#include "version_text.h"
+#include "cli/command_line.h"
+#include "cli/reporting.h"
+#include "cli/version_text.h"
 
 namespace pidtool {
 namespace {

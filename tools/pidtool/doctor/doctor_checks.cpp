@@ -5,11 +5,11 @@
 #include <map>
 
 #include "doctor/reg_commands.h"
-#include "guid_text.h"
-#include "result_names.h"
+#include "cli/guid_text.h"
+#include "cli/result_names.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
-#include "text_format.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

@@ -1,8 +1,8 @@
 // doctor: what is wrong with the component registry, and how to mend it.
-#include "command_line.h"
+#include "cli/command_line.h"
 #include "doctor/doctor.h"
 #include "doctor/doctor_load_probe.h"
-#include "reporting.h"
+#include "cli/reporting.h"
 
 namespace pidtool {
 

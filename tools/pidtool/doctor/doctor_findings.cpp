@@ -3,9 +3,9 @@
 #include <cstring>
 #include <utility>
 
-#include "command_line.h"
-#include "json_writer.h"
-#include "text_format.h"
+#include "cli/command_line.h"
+#include "cli/json_writer.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/unique_handle.h"
-#include "guid_text.h"
+#include "cli/guid_text.h"
 
 namespace pidtool {
 namespace {

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "doctor/doctor.h"
-#include "guid_text.h"
+#include "cli/guid_text.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
 

@@ -14,7 +14,7 @@
 
 #include "doctor/doctor_load_probe.h"
 #include "doctor/pe_image.h"
-#include "registry_values.h"
+#include "commands/registry_values.h"
 
 namespace pidtool {
 

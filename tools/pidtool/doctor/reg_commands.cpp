@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "text_format.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

@@ -2,12 +2,12 @@
 // DllUnregisterServer, as regsvr32 does.
 #include <windows.h>
 
-#include "command_line.h"
+#include "cli/command_line.h"
 #include "common/unique_handle.h"
-#include "json_writer.h"
-#include "reporting.h"
-#include "result_names.h"
-#include "text_format.h"
+#include "cli/json_writer.h"
+#include "cli/reporting.h"
+#include "cli/result_names.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "json_writer.h"
+#include "cli/json_writer.h"
 #include "product_identification.h"
 
 namespace pidtool {

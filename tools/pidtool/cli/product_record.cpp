@@ -1,7 +1,7 @@
-#include "product_record.h"
+#include "cli/product_record.h"
 
 #include "identification/language_table.h"
-#include "text_format.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

@@ -1,4 +1,4 @@
-#include "text_format.h"
+#include "cli/text_format.h"
 
 #include <windows.h>
 

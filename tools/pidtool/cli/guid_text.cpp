@@ -1,4 +1,4 @@
-#include "guid_text.h"
+#include "cli/guid_text.h"
 
 #include "shared/guid_text_form.h"
 

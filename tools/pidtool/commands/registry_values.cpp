@@ -1,9 +1,9 @@
-#include "registry_values.h"
+#include "commands/registry_values.h"
 
 #include <cstring>
 
 #include "registry/registry_key.h"
-#include "text_format.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

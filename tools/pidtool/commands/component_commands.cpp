@@ -1,16 +1,16 @@
 // list and show: what the component registry holds for a category or a component.
 #include <utility>
 
-#include "command_line.h"
-#include "component_queries.h"
-#include "guid_text.h"
-#include "json_writer.h"
-#include "registry_values.h"
-#include "reporting.h"
-#include "result_names.h"
+#include "cli/command_line.h"
+#include "commands/component_queries.h"
+#include "cli/guid_text.h"
+#include "cli/json_writer.h"
+#include "commands/registry_values.h"
+#include "cli/reporting.h"
+#include "cli/result_names.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
-#include "text_format.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

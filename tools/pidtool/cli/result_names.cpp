@@ -1,6 +1,6 @@
-#include "result_names.h"
+#include "cli/result_names.h"
 
-#include "text_format.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

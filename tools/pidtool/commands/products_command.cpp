@@ -1,15 +1,15 @@
 // products: every product identification plug-in created as a host creates it, asked for
 // the products the system knows, and released again.
-#include "command_line.h"
+#include "cli/command_line.h"
 #include "common/unique_handle.h"
-#include "component_queries.h"
-#include "guid_text.h"
-#include "json_writer.h"
+#include "commands/component_queries.h"
+#include "cli/guid_text.h"
+#include "cli/json_writer.h"
 #include "product_identification.h"
-#include "product_record.h"
-#include "reporting.h"
-#include "result_names.h"
-#include "text_format.h"
+#include "cli/product_record.h"
+#include "cli/reporting.h"
+#include "cli/result_names.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "json_writer.h"
-#include "result_names.h"
+#include "cli/command_line.h"
+#include "cli/json_writer.h"
+#include "cli/result_names.h"
 
 namespace pidtool {
 

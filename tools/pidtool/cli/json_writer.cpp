@@ -1,6 +1,6 @@
-#include "json_writer.h"
+#include "cli/json_writer.h"
 
-#include "text_format.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {

@@ -1,6 +1,6 @@
 // The table of the tool's commands: each command's name, arguments, help, own options and
 // the function that runs it.
-#include "command_line.h"
+#include "cli/command_line.h"
 
 namespace pidtool {
 

@@ -1,11 +1,11 @@
-#include "version_text.h"
+#include "cli/version_text.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "json_writer.h"
-#include "text_format.h"
+#include "cli/json_writer.h"
+#include "cli/text_format.h"
 
 #define PIDTOOL_STRINGIFY2(x) #x
 #define PIDTOOL_STRINGIFY(x) PIDTOOL_STRINGIFY2(x)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "json_writer.h"
+#include "cli/json_writer.h"
 
 namespace pidtool {
 

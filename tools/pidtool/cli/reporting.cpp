@@ -1,9 +1,9 @@
-#include "reporting.h"
+#include "cli/reporting.h"
 
 #include <cstdio>
 
-#include "guid_text.h"
-#include "text_format.h"
+#include "cli/guid_text.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 

@@ -1,6 +1,6 @@
-#include "component_queries.h"
+#include "commands/component_queries.h"
 
-#include "text_query.h"
+#include "commands/text_query.h"
 
 namespace pidtool {
 

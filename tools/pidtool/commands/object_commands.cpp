@@ -1,12 +1,12 @@
 // id and name: the two directions of a component's object ID map.
-#include "command_line.h"
-#include "component_queries.h"
-#include "guid_text.h"
-#include "json_writer.h"
-#include "reporting.h"
-#include "result_names.h"
-#include "text_format.h"
-#include "text_query.h"
+#include "cli/command_line.h"
+#include "commands/component_queries.h"
+#include "cli/guid_text.h"
+#include "cli/json_writer.h"
+#include "cli/reporting.h"
+#include "cli/result_names.h"
+#include "cli/text_format.h"
+#include "commands/text_query.h"
 
 namespace pidtool {
 namespace {
