@@ -8,11 +8,41 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 build_dir() { echo "$build_root/$1"; }
 
+# Runs "$@" with its output in LOG, saying before what it does and after how long it took; when
+# it fails, shows the end of the log, which holds the lines that explain why.
+run_logged() {
+  local what=$1 log=$2 start=$SECONDS status=0
+  shift 2
+  echo "$what ..."
+  "$@" >"$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "$what FAILED after $((SECONDS - start)) s (exit status $status). The end of $log:" >&2
+    tail -n 40 "$log" | sed 's/^/  | /' >&2
+    return "$status"
+  fi
+  echo "$what: done in $((SECONDS - start)) s"
+}
+
+# configure_and_build ARCH [TARGET...]: configures the architecture's tree when it has no build
+# files yet (later builds re-run CMake themselves when a CMakeLists.txt changes), then builds
+# the TARGETs, or everything. Every caller configures with the same options, so a tree that one
+# command built in part is completed, not rebuilt, by the next. Ninja's progress lines carry the
+# elapsed seconds.
 configure_and_build() {
-  local arch=$1
-  cmake --no-warn-unused-cli -S "$root" -B "$(build_dir "$arch")" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" >/dev/null
-  cmake --build "$(build_dir "$arch")"
+  local arch=$1 tree start=$SECONDS
+  shift
+  tree=$(build_dir "$arch")
+  local build=(cmake --build "$tree")
+  [ $# -eq 0 ] || build+=(--target "$@")
+  if [ ! -f "$tree/build.ninja" ]; then
+    mkdir -p "$tree"
+    run_logged "Configuring $tree" "$tree/configure.log" \
+      cmake --no-warn-unused-cli -S "$root" -B "$tree" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" || return
+  fi
+  echo "Building ${*:-everything} in $tree ..."
+  NINJA_STATUS=${NINJA_STATUS:-"[%f/%t %es] "} "${build[@]}" || return
+  echo "Built ${*:-everything} in $tree: $((SECONDS - start)) s"
 }
 
 # Points the Wine commands (wine, wineboot, wineserver) of this shell at the loader and server of
@@ -63,7 +93,16 @@ keep_wine_running() {
 ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wine wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
+    run_logged "Making the Wine prefix $WINEPREFIX (once)" "$WINEPREFIX/wineboot.log" boot_wine_prefix
+  fi
+}
+
+# The prefix is made once the server has written its registry (system.reg).
+boot_wine_prefix() {
+  wine wineboot -i || echo "wineboot exited with status $?"
+  wineserver -w
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wineboot left no system.reg in $WINEPREFIX: the prefix was not made"
+    return 1
   fi
 }
