@@ -8,13 +8,19 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 build_dir() { echo "$build_root/$1"; }
 
-# Runs "$@" with its output in LOG, saying before what it does and after how long it took; when
-# it fails, shows the end of the log, which holds the lines that explain why.
+# Runs "$@" with its output in LOG, saying before what it does; report_step says how it ended.
 run_logged() {
   local what=$1 log=$2 start=$SECONDS status=0
   shift 2
   echo "$what ..."
   "$@" >"$log" 2>&1 || status=$?
+  report_step "$what" "$log" "$start" "$status"
+}
+
+# report_step WHAT LOG START STATUS: how long a logged step took since START (in $SECONDS), or,
+# when it failed, the end of its log, which holds the lines that explain why.
+report_step() {
+  local what=$1 log=$2 start=$3 status=$4
   if [ "$status" -ne 0 ]; then
     echo "$what FAILED after $((SECONDS - start)) s (exit status $status). The end of $log:" >&2
     tail -n 40 "$log" | sed 's/^/  | /' >&2
@@ -91,10 +97,32 @@ keep_wine_running() {
 # A new prefix prints configuration messages on its first start; get them over with before
 # anything reads a program's output. Call after use_wine.
 ensure_wine_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  start_wine_prefix
+  wait_for_wine_prefix
+}
+
+# Starts making the prefix, when it has none yet, in the background, so that it can overlap a
+# build; wait_for_wine_prefix waits for it and says how it went.
+start_wine_prefix() {
+  if [ -z "${wine_prefix_job:-}" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    run_logged "Making the Wine prefix $WINEPREFIX (once)" "$WINEPREFIX/wineboot.log" boot_wine_prefix
+    echo "Making the Wine prefix $WINEPREFIX (once) ..."
+    wine_prefix_start=$SECONDS
+    boot_wine_prefix >"$WINEPREFIX/wineboot.log" 2>&1 &
+    wine_prefix_job=$!
   fi
+}
+
+wait_for_wine_prefix() {
+  [ -n "${wine_prefix_job:-}" ] || return 0
+  local status=0
+  if kill -0 "$wine_prefix_job" 2>/dev/null; then
+    echo "Waiting for the Wine prefix ($((SECONDS - wine_prefix_start)) s so far) ..."
+  fi
+  wait "$wine_prefix_job" || status=$?
+  wine_prefix_job=
+  report_step "Making the Wine prefix $WINEPREFIX" "$WINEPREFIX/wineboot.log" \
+    "$wine_prefix_start" "$status"
 }
 
 # The prefix is made once the server has written its registry (system.reg).
