@@ -102,27 +102,29 @@ ensure_wine_prefix() {
 }
 
 # Starts making the prefix, when it has none yet, in the background, so that it can overlap a
-# build; wait_for_wine_prefix waits for it and says how it went.
+# build; it says how it went when it ends, and wait_for_wine_prefix waits for it.
 start_wine_prefix() {
   if [ -z "${wine_prefix_job:-}" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    echo "Making the Wine prefix $WINEPREFIX (once) ..."
     wine_prefix_start=$SECONDS
-    boot_wine_prefix >"$WINEPREFIX/wineboot.log" 2>&1 &
+    echo "Making the Wine prefix $WINEPREFIX (once) ..."
+    {
+      local log=$WINEPREFIX/wineboot.log status=0
+      boot_wine_prefix >"$log" 2>&1 || status=$?
+      report_step "Making the Wine prefix $WINEPREFIX" "$log" "$wine_prefix_start" "$status"
+    } &
     wine_prefix_job=$!
   fi
 }
 
 wait_for_wine_prefix() {
   [ -n "${wine_prefix_job:-}" ] || return 0
-  local status=0
   if kill -0 "$wine_prefix_job" 2>/dev/null; then
     echo "Waiting for the Wine prefix ($((SECONDS - wine_prefix_start)) s so far) ..."
   fi
-  wait "$wine_prefix_job" || status=$?
+  local job=$wine_prefix_job
   wine_prefix_job=
-  report_step "Making the Wine prefix $WINEPREFIX" "$WINEPREFIX/wineboot.log" \
-    "$wine_prefix_start" "$status"
+  wait "$job"
 }
 
 # The prefix is made once the server has written its registry (system.reg).
