@@ -8,11 +8,47 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 build_dir() { echo "$build_root/$1"; }
 
+# Runs "$@" with its output in LOG, saying before what it does; report_step says how it ended.
+run_logged() {
+  local what=$1 log=$2 start=$SECONDS status=0
+  shift 2
+  echo "$what ..."
+  "$@" >"$log" 2>&1 || status=$?
+  report_step "$what" "$log" "$start" "$status"
+}
+
+# report_step WHAT LOG START STATUS: how long a logged step took since START (in $SECONDS), or,
+# when it failed, the end of its log, which holds the lines that explain why.
+report_step() {
+  local what=$1 log=$2 start=$3 status=$4
+  if [ "$status" -ne 0 ]; then
+    echo "$what FAILED after $((SECONDS - start)) s (exit status $status). The end of $log:" >&2
+    tail -n 40 "$log" | sed 's/^/  | /' >&2
+    return "$status"
+  fi
+  echo "$what: done in $((SECONDS - start)) s"
+}
+
+# configure_and_build ARCH [TARGET...]: configures the architecture's tree when it has no build
+# files yet (later builds re-run CMake themselves when a CMakeLists.txt changes), then builds
+# the TARGETs, or everything. Every caller configures with the same options, so a tree that one
+# command built in part is completed, not rebuilt, by the next. Ninja's progress lines carry the
+# elapsed seconds.
 configure_and_build() {
-  local arch=$1
-  cmake --no-warn-unused-cli -S "$root" -B "$(build_dir "$arch")" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" >/dev/null
-  cmake --build "$(build_dir "$arch")"
+  local arch=$1 tree start=$SECONDS
+  shift
+  tree=$(build_dir "$arch")
+  local build=(cmake --build "$tree")
+  [ $# -eq 0 ] || build+=(--target "$@")
+  if [ ! -f "$tree/build.ninja" ]; then
+    mkdir -p "$tree"
+    run_logged "Configuring $tree" "$tree/configure.log" \
+      cmake --no-warn-unused-cli -S "$root" -B "$tree" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" || return
+  fi
+  echo "Building ${*:-everything} in $tree ..."
+  NINJA_STATUS=${NINJA_STATUS:-"[%f/%t %es] "} "${build[@]}" || return
+  echo "Built ${*:-everything} in $tree: $((SECONDS - start)) s"
 }
 
 # Points the Wine commands (wine, wineboot, wineserver) of this shell at the loader and server of
@@ -61,9 +97,42 @@ keep_wine_running() {
 # A new prefix prints configuration messages on its first start; get them over with before
 # anything reads a program's output. Call after use_wine.
 ensure_wine_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  start_wine_prefix
+  wait_for_wine_prefix
+}
+
+# Starts making the prefix, when it has none yet, in the background, so that it can overlap a
+# build; it says how it went when it ends, and wait_for_wine_prefix waits for it.
+start_wine_prefix() {
+  if [ -z "${wine_prefix_job:-}" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wine wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
+    wine_prefix_start=$SECONDS
+    echo "Making the Wine prefix $WINEPREFIX (once) ..."
+    {
+      local log=$WINEPREFIX/wineboot.log status=0
+      boot_wine_prefix >"$log" 2>&1 || status=$?
+      report_step "Making the Wine prefix $WINEPREFIX" "$log" "$wine_prefix_start" "$status"
+    } &
+    wine_prefix_job=$!
+  fi
+}
+
+wait_for_wine_prefix() {
+  [ -n "${wine_prefix_job:-}" ] || return 0
+  if kill -0 "$wine_prefix_job" 2>/dev/null; then
+    echo "Waiting for the Wine prefix ($((SECONDS - wine_prefix_start)) s so far) ..."
+  fi
+  local job=$wine_prefix_job
+  wine_prefix_job=
+  wait "$job"
+}
+
+# The prefix is made once the server has written its registry (system.reg).
+boot_wine_prefix() {
+  wine wineboot -i || echo "wineboot exited with status $?"
+  wineserver -w
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wineboot left no system.reg in $WINEPREFIX: the prefix was not made"
+    return 1
   fi
 }
