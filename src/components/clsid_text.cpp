@@ -18,6 +18,7 @@ bool IsBracedClsidText(const char* text) noexcept { return IsBracedGuidText(text
 }  // namespace
 
 tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long limit) noexcept {
+  // compat F01
   if (IsNullAddress(&clsid)) return QXIR_BAD_CLSID;
   UniqueCoTaskMemText wide;
   if (FAILED(StringFromCLSID(clsid, wide.put()))) return QXIR_BAD_CLSID;
@@ -27,6 +28,7 @@ tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long
   const std::size_t converted = std::wcstombs(text, wide.get(), sizeof text);
   if (converted != kClsidTextLength || !IsBracedClsidText(text)) return QXIR_BAD_CLSID;
   if (buffer == nullptr) return QXIR_SUCCESS;
+  // compat F09
   if (limit < kClsidTextLimit) return QXIR_BUFFER_TOO_SMALL;
   std::memcpy(buffer, text, kClsidTextLimit);
   return QXIR_SUCCESS;
@@ -36,6 +38,7 @@ tagQXINTRFCRESULT ParseCLSIDText(const char* text, GUID* clsid) noexcept {
   // Checked before the platform sees it: CLSIDFromString also resolves ProgIDs and leaves
   // part of a half-parsed text behind.
   wchar_t wide[kClsidTextLimit];
+  // compat F02
   if (text != nullptr && IsBracedClsidText(text) &&
       std::mbstowcs(wide, text, kClsidTextLimit) == kClsidTextLength &&
       SUCCEEDED(CLSIDFromString(wide, clsid))) {

@@ -30,6 +30,7 @@ rm::WinCode EnumerateCategory(const char* categoryKeyPath, GUID* clsids, unsigne
   unsigned long index = 0;
   const rm::WinCode walked = rm::EnumerateSubKeys<char>(key.get(), info, [&](const char* name) {
     if (index >= info.subKeyCount || (clsids != nullptr && index >= capacity)) return false;
+    // compat C19 F10
     // A sub-key whose name is not a CLSID text still takes its slot, all zero, and is counted.
     if (clsids != nullptr) rm::ParseCLSIDText(name, &clsids[index]);
     ++index;
@@ -48,6 +49,7 @@ tagQXINTRFCRESULT QXEnumComponents(const char* categoryName, GUID* clsids,
                                    unsigned long* count) noexcept {
   // Without a name the path would address the "Category" key itself, whose sub-keys are
   // category names, not components.
+  // compat F15
   if (categoryName == nullptr || categoryName[0] == '\0' || count == nullptr) {
     return QXIR_INVALID_PARAMETER;
   }
@@ -71,6 +73,7 @@ tagQXINTRFCRESULT QXGetComponentFriendlyName(const GUID& clsid, char* buffer,
   // A caller that gives a buffer may leave out the size pointer; a name that does not fit is
   // then still reported as QXIR_BUFFER_TOO_SMALL, only without the size.
   const rm::RegistryPath path = rm::ComponentKeyPath(clsidText.c_str());
+  // compat C01
   return rm::MapByLookupRule(rm::ReadRegistryStringValue(HKEY_LOCAL_MACHINE, path.c_str(),
                                                          nullptr, buffer, bufferSize, sizeNeeded,
                                                          rm::MissingSize::Unreported));

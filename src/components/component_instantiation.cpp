@@ -45,9 +45,11 @@ WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
   // A bare file name belongs to the host: it is looked for beside the host's executable,
   // never beside this library. A value with any directory part is loaded as it stands.
   FilePath directory;
+  // compat C13
   if (!PathIsFileSpecA(path) || !HostExecutableDirectory(directory)) return kSuccess;
   FilePath resolved;
   resolved.append(directory.c_str()).append(path);
+  // compat F13
   if (!resolved.ok() || resolved.length() >= capacity) return ERROR_FILENAME_EXCED_RANGE;
   std::memcpy(path, resolved.c_str(), resolved.length() + 1);
   return kSuccess;
@@ -67,6 +69,7 @@ tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
 
 tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned long,
                                    const GUID& iid, void** object) noexcept {
+  // compat F01 F05
   if (object == nullptr || rm::IsNullAddress(&iid)) return QXIR_INVALID_PARAMETER;
   *object = nullptr;
 
@@ -91,12 +94,14 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
   IClassFactory* factory = nullptr;
   const HRESULT gotFactory = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
   // A module that claims success without handing out a factory has failed all the same.
+  // compat F11
   if (FAILED(gotFactory) || factory == nullptr) return QXIR_GETCLASSOBJECT_FAILED;
 
   const HRESULT created = factory->CreateInstance(outer, iid, object);
   factory->Release();
   // A factory that claims success without an object has failed too; the module is freed
   // below, as on every failure, and the caller never sees what a failed call left behind.
+  // compat F11
   if (FAILED(created) || *object == nullptr) {
     *object = nullptr;
     return QXIR_CREATEINSTANCE_FAILED;

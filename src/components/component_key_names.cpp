@@ -51,6 +51,7 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(
   }
   // The name must end inside the record; reading on past it would read the caller's memory
   // beyond the record.
+  // compat F14
   if (rm::IsNullAddress(&client) ||
       strnlen(client.clientName, sizeof(client.clientName)) == sizeof(client.clientName)) {
     return QXIR_INVALID_PARAMETER;

@@ -37,6 +37,7 @@ bool MayHoldValues(const char* path) noexcept {
 // Removes a key left with neither sub-keys nor values; the outcome does not matter.
 // SHDeleteEmptyKeyA looks only at sub-keys, so a key that still holds values (another
 // product's under "SOFTWARE\Varnel\", say) is spared before it is asked.
+// compat F06
 void PruneIfEmpty(const char* path) noexcept {
   if (!MayHoldValues(path)) SHDeleteEmptyKeyA(HKEY_LOCAL_MACHINE, path);
 }
@@ -58,7 +59,9 @@ bool GetModuleFileText(HINSTANCE module, bool fileNameOnly,
                        char (&text)[kFilePathCapacity]) noexcept {
   char fullPath[kFilePathCapacity];
   const DWORD length = GetModuleFileNameA(module, fullPath, kFilePathCapacity);
+  // compat F13
   if (length == 0 || length >= kFilePathCapacity) return false;
+  // compat C13
   lstrcpynA(text, fileNameOnly ? PathFindFileNameA(fullPath) : fullPath, kFilePathCapacity);
   return true;
 }
@@ -75,6 +78,7 @@ WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName
                                     friendlyName);
     if (code != kSuccess) return code;
   }
+  // compat C12
   if (!referenceCounted) return kSuccess;
 
   DWORD count = 0;
@@ -84,6 +88,7 @@ WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName
 
 RemovalOutcome RemoveRegistration(const RegistrationKeys& keys) noexcept {
   const char* componentKey = keys.component.c_str();
+  // compat C12 F04
   // While other registrations are outstanding, only the count goes down. A stored count of
   // zero has none outstanding: it is removed like the last one instead of wrapping around.
   DWORD count = 0;
@@ -93,11 +98,13 @@ RemovalOutcome RemoveRegistration(const RegistrationKeys& keys) noexcept {
 
   if (keys.category != nullptr) {
     const WinCode removed = DeleteRegistryKeyTree(HKEY_LOCAL_MACHINE, keys.categoryEntry.c_str());
+    // compat C14
     if (removed != kSuccess) return {removed, false};
     PruneIfEmpty(keys.categoryKey.c_str());
   }
   PruneIfEmpty(keys.categoryRoot.c_str());
 
+  // compat C14
   // A component key that is already gone is not an error; only a refusal is.
   const WinCode removed = DeleteRegistryKeyTree(HKEY_LOCAL_MACHINE, componentKey);
   if (removed != kSuccess) return {removed, true};

@@ -31,6 +31,7 @@ class LoadedModuleList {
   // Discarded at unload: the entries' memory goes back to the heap, the modules they stand
   // for stay loaded. No lock is taken: a thread that held it when the process began to exit
   // no longer runs and would never release it.
+  // compat C20
   ~LoadedModuleList() {
     for (LoadedModuleEntry* entry = head_; entry != nullptr;) {
       LoadedModuleEntry* next = entry->next;
@@ -99,6 +100,7 @@ void AppendLoadedModule(LoadedModuleEntryPtr entry, HMODULE module) noexcept {
 // "DllCanUnloadNow" and its unload notification run with the list unlocked, so they may call
 // QXCreateInstance or QXFreeUnusedLibraries themselves. Detached entries belong to this call
 // alone, so none is asked or freed twice; those that stay go back in front, in their order.
+// compat F16
 void FreeUnusedLoadedModules() noexcept {
   LoadedModuleEntry* examined = nullptr;
   {

@@ -23,6 +23,7 @@ constexpr unsigned long kIdentifierSize = sizeof(GUID);  // 16 bytes, the GUID a
 
 // One name's entry in one map. A stored value shorter than 16 bytes still counts as an entry;
 // the identifier's remaining bytes are then zero. A larger one does not fit and is no entry.
+// compat C22
 struct MapEntry {
   bool present = false;
   GUID id = {};
@@ -73,6 +74,7 @@ void MigrateUserObjectKey(const ClsidText& clsidText, const RegistryPath& mapPat
 }
 
 // A fresh identifier into the machine map, or into the user map when the machine map refuses.
+// compat C21
 tagQXINTRFCRESULT GenerateInto(const RegistryPath& mapPath, const char* objectName,
                                GUID* objectId) noexcept {
   if (FAILED(CoCreateGuid(objectId))) return QXIR_REGISTRY_ERROR;
@@ -101,6 +103,7 @@ tagQXINTRFCRESULT QXGenerateObjectID(const GUID& clsid, const char* objectName, 
     }
     *objectId = machine.id;
   } else if (user.present) {
+    // compat C21
     // Promotion: the identifier stays the same, so the user's object key stays where it is.
     *objectId = user.id;
     if (WriteMapEntry(HKEY_LOCAL_MACHINE, mapPath, objectName, user.id) == rm::kSuccess) {

@@ -36,6 +36,7 @@ HKEY RootForUserSettings(int perUser) noexcept {
 const char* ClientNameOf(const tagQXCLIENTID& client) noexcept {
   constexpr std::size_t kCapacity = sizeof(client.clientName);
   if (rm::IsNullAddress(&client)) return nullptr;
+  // compat F14
   return strnlen(client.clientName, kCapacity) < kCapacity ? client.clientName : nullptr;
 }
 
@@ -85,6 +86,7 @@ tagQXINTRFCRESULT RetrieveProperty(const PropertyKey& key, const char* propertyN
                                    unsigned long bufferSize, unsigned long* size) noexcept {
   if (key.refusal != QXIR_SUCCESS) return key.refusal;
   if (type == nullptr || size == nullptr) return QXIR_INVALID_PARAMETER;
+  // compat C03
   return rm::MapByRegistryRule(rm::ReadRegistryValue(key.root, key.path.c_str(), propertyName,
                                                      type, data, bufferSize, size));
 }

@@ -3,6 +3,7 @@
 // built here, by plain concatenation, the same under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
 // A path that would not fit in 1024 bytes comes back with ok() false; callers refuse the
 // call (QXIR_INVALID_PARAMETER) before touching the registry.
+// compat F13
 
 #include "common/path_builder.h"
 #include "shared/registry_layout_names.h"

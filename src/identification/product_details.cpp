@@ -11,6 +11,7 @@ namespace rm {
 namespace {
 
 constexpr DWORD kInfNameCapacity = 80;  // "InfPath": at most 79 characters
+// compat C18
 constexpr ULONG kCurrentHardwareProfile = 2;
 constexpr char kProductNameValue[] = "QxProductName";
 constexpr char kInfPathValue[] = "InfPath";

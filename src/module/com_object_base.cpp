@@ -37,6 +37,7 @@ ULONG STDMETHODCALLTYPE ComObjectBase::NonDelegatingRelease() {
 
 HRESULT ComObjectBase::Initialize() { return S_OK; }
 
+// compat C08
 void ComObjectBase::PrepareForDestroy() { refCount_ = 1; }
 
 }  // namespace rm

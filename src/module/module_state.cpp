@@ -8,6 +8,7 @@
 namespace rm {
 
 HINSTANCE g_moduleHandle = nullptr;
+// compat C07
 GUID g_pluginClsid = {};
 ClassTableEntry g_classTable[] = {
     {&g_pluginClsid, &CreateProductIdentificationPlugin, nullptr, nullptr, nullptr, nullptr},
@@ -31,6 +32,7 @@ ClassTableInitialiser g_classTableInitialiser __attribute__((init_priority(kClas
 void OnProcessAttach(HINSTANCE module) noexcept {
   g_moduleHandle = module;
   std::memcpy(&g_pluginClsid, &CLSID_ProductIdentificationPlugin, sizeof(GUID));
+  // compat C07
   g_classTable[0].clsid = &g_pluginClsid;
 }
 

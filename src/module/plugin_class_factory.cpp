@@ -27,6 +27,7 @@ ULONG STDMETHODCALLTYPE PluginClassFactory::Release() {
 
 HRESULT STDMETHODCALLTYPE PluginClassFactory::CreateInstance(IUnknown* outer, REFIID iid,
                                                              void** out) {
+  // compat F05
   if (out == nullptr) return E_POINTER;
   if (outer != nullptr && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
 
@@ -47,6 +48,7 @@ HRESULT STDMETHODCALLTYPE PluginClassFactory::CreateInstance(IUnknown* outer, RE
   return queried;
 }
 
+// compat C10
 HRESULT STDMETHODCALLTYPE PluginClassFactory::LockServer(BOOL lock) {
   if (lock) {
     InterlockedIncrement(&g_lockCount);

@@ -20,6 +20,7 @@ HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::NonDelegatingQueryInterfa
 
 HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::EnumerateProducts(ProductInfoCallback callback,
                                                                          ULONG_PTR context) {
+  // compat F05
   if (callback == nullptr) return E_POINTER;  // nothing to report to: no walk
   EnumerateKnownProducts(Win32DeviceServices(), callback, context);
   return S_OK;

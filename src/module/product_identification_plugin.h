@@ -13,6 +13,7 @@ class ProductIdentificationPlugin final : public ComObjectBase, public IProductI
 
   HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** out) override;
   HRESULT Initialize() override { return S_OK; }
+  // compat C08
   void PrepareForDestroy() override { refCount_ = 1; }
 
   // IProductIdentification: IUnknown goes to the controlling object.

@@ -13,8 +13,11 @@ using rm::g_classCount;
 using rm::g_classTable;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+  // compat F05
   if (out == nullptr) return E_POINTER;
+  // compat F01
   if (rm::IsNullAddress(&clsid) || rm::IsNullAddress(&iid)) return E_INVALIDARG;
+  // compat C11
   if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
 
   const rm::ClassTableEntry* row = nullptr;
@@ -32,5 +35,6 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
 }
 
 STDAPI DllCanUnloadNow() {
+  // compat C09 C10
   return (rm::g_liveObjectCount != 0 || rm::g_lockCount > 0) ? S_FALSE : S_OK;
 }

@@ -23,6 +23,7 @@ HRESULT RegisterClassTableRows(const ClassTableEntry* rows, LONG count, HINSTANC
   for (LONG index = 0; index < count; ++index) {
     const ClassTableEntry& row = rows[index];
     // The two spare strings go in the reverse of their row order.
+    // compat C06
     const tagQXINTRFCRESULT result = registerRow(module, *row.clsid, row.friendlyName, row.category,
                                                  row.extraString2, row.extraString1);
     if (result != QXIR_SUCCESS) return MapRegistrationResultToHResult(result);
@@ -34,6 +35,7 @@ HRESULT UnregisterClassTableRows(const ClassTableEntry* rows, LONG count,
                                  RowUnregistration unregisterRow) noexcept {
   for (LONG index = 0; index < count; ++index) {
     const ClassTableEntry& row = rows[index];
+    // compat C06
     const tagQXINTRFCRESULT result =
         unregisterRow(*row.clsid, row.category, row.extraString2, row.extraString1);
     if (result != QXIR_SUCCESS) return MapRegistrationResultToHResult(result);

@@ -20,6 +20,7 @@ namespace rm {
 // Access masks, fixed per operation.
 constexpr REGSAM kReadAccess = KEY_READ;          // 0x20019
 constexpr REGSAM kWriteAccess = KEY_WRITE;        // 0x20006
+// compat C15
 constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
 
 namespace detail {

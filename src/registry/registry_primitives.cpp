@@ -32,13 +32,16 @@ WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* value
   DWORD byteCount = bufferSize;
   DWORD storedType = REG_NONE;
   const WinCode queried = QueryValue(key.get(), valueName, &storedType, buffer, &byteCount);
+  // compat C01
   if (queried == kMoreData || (queried == kSuccess && buffer == nullptr)) {
     return ReportSizeNeeded(CallerBuffer{buffer, bufferSize, sizeNeeded}, byteCount + 1, missing);
   }
   if (queried != kSuccess) return queried;
+  // compat C02
   if (storedType != REG_SZ) return kBadDatabase;
   // Text stored by others may lack its terminator: end it inside the buffer when there is
   // room, otherwise the text does not fit, as the size probe already says (stored size + 1).
+  // compat F03
   if (std::memchr(buffer, '\0', byteCount) == nullptr) {
     if (byteCount >= bufferSize) {
       return ReportSizeNeeded(CallerBuffer{buffer, bufferSize, sizeNeeded}, byteCount + 1, missing);
@@ -59,6 +62,7 @@ WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
   DWORD storedType = REG_NONE;
   const WinCode queried = QueryValue(key.get(), valueName, &storedType, buffer, &byteCount);
   if (queried == kMoreData) {
+    // compat C03
     *size = byteCount;
     return queried;
   }
@@ -71,6 +75,7 @@ WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
 WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
                            tagQXVALUETYPE type, const void* data, unsigned long size) noexcept {
   // The registry would read `size` bytes through the null pointer.
+  // compat F07
   if (data == nullptr && size != 0) return kInvalidParameter;
   UniqueRegKey key;
   if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;

@@ -46,6 +46,7 @@ UniqueHeapBlock AllocateBuffer(DWORD capacity) noexcept {
 // The registry's own nesting limit. A recursion deeper than that can only be a copy that keeps
 // finding the keys it has just written (a destination inside the source reached through a
 // second handle), so it stops there.
+// compat F08
 constexpr int kMaxTreeDepth = 512;
 constexpr WinCode kTreeTooDeep = ERROR_STACK_OVERFLOW;  // "recursion too deep"
 
@@ -104,6 +105,7 @@ WinCode CopyTree(HKEY sourceRoot, HKEY destinationRoot, const wchar_t* sourceSub
   // Declared first, so that scope releases the source key before the destination key.
   UniqueRegKey destination;
   UniqueRegKey source;
+  // compat C17
   if (const WinCode created = CreateKey(destinationRoot, destinationSubKey, destination);
       created != kSuccess) {
     return created;
@@ -129,6 +131,7 @@ WinCode CopyTree(HKEY sourceRoot, HKEY destinationRoot, const wchar_t* sourceSub
 
   // Then the values of this key, the default (unnamed) one included, with their exact bytes:
   // each is read again by name and written as it was read.
+  // compat C16
   const WinCode values = EnumerateValues<wchar_t>(
       source.get(), info, [&](const ValueView<wchar_t>& value) {
         DWORD type = REG_NONE;
@@ -154,6 +157,7 @@ WinCode DeleteRegistryKeyTree(HKEY root, const char* subKey) noexcept {
 
 WinCode CopyRegistryKeyTree(HKEY sourceRoot, HKEY destinationRoot, const char* sourceSubKey,
                             const char* destinationSubKey) noexcept {
+  // compat F08
   if (sourceRoot == destinationRoot && IsBelow(sourceSubKey, destinationSubKey)) {
     return kInvalidParameter;
   }

@@ -7,6 +7,7 @@
 
 namespace rm {
 
+// compat C03 C05
 // Registry rule: 0 -> 0, 5 -> 14, anything else (234 and 87 included) -> 13.
 tagQXINTRFCRESULT MapByRegistryRule(WinCode code) noexcept;
 // Registry read rule: 0 -> 0, 234 -> 10, 5 -> 14, anything else -> 13.

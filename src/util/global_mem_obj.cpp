@@ -45,6 +45,7 @@ void ReportError(unsigned long* error, DWORD code) noexcept {
 
 CQXGlobalMemObj::CQXGlobalMemObj() noexcept : record_(new (std::nothrow) GlobalMemRecord) {}
 
+// compat C23
 CQXGlobalMemObj::~CQXGlobalMemObj() noexcept { GlobalMemRecord::Release(record_); }
 
 CQXGlobalMemObj& CQXGlobalMemObj::operator=(const CQXGlobalMemObj& other) noexcept {
@@ -96,6 +97,7 @@ int CQXGlobalMemObj::Destroy(unsigned long* error) noexcept {
   }
   // Without a view nothing is unmapped: the address of a destroyed block may by now belong to
   // another mapping.
+  // compat C24 F12
   if (record_->view == nullptr) {
     ReportError(error, ERROR_INVALID_ADDRESS);
     return 0;

@@ -45,6 +45,7 @@ WinCode ReadProfileText(const char* fileName, const char* section, const char* k
     char* text = static_cast<char*>(block.get());
 
     const DWORD count = GetPrivateProfileStringA(section, key, "", text, attemptSize, fileName);
+    // compat C04
     if (count == 0) return kBadDatabase;  // missing file, section or key, or an empty value
     if (count >= attemptSize - cutMargin) continue;
 

@@ -86,6 +86,7 @@ int MeasureTiming(TimingPlatform& platform, int start, LARGE_INTEGER* frequency,
 
   const unsigned long microseconds =
       ElapsedMicrosecondsLow32(now.QuadPart, startCount->QuadPart, frequency->QuadPart);
+  // compat C25
   if (elapsed != nullptr) *elapsed = microseconds;
   if (caption != nullptr) ReportInMessageBox(platform, microseconds, caption);
   if (logText != nullptr) ReportInLog(platform, microseconds, logText);

@@ -39,6 +39,7 @@ TEST(FormatCLSIDText, RoundTripsThroughParseCLSIDText) {
   EXPECT_TRUE(IsEqualGUID(parsed, kSample)) << "lower-case digits parse too";
 }
 
+// compat F02
 TEST(ParseCLSIDText, RefusesTextThatIsNoCLSIDAndLeavesAnAllZeroCLSID) {
   for (const char* text :
        {"", "Category", "htmlfile", "{not-a-guid}", "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0",
@@ -66,6 +67,7 @@ TEST(QXConvertCLSIDToString, FillsA39ByteBuffer) {
   EXPECT_STREQ(buffer, kSampleText);
 }
 
+// compat F09
 TEST(QXConvertCLSIDToString, RefusesABufferTooSmallForTheWholeTextAndLeavesItAlone) {
   for (const unsigned long size : {1ul, 10ul, 38ul}) {
     char buffer[48];

@@ -88,6 +88,7 @@ TEST_F(EnumComponents, AMissingOrUnreadableCategoryLeavesTheCountAsItWas) {
   EXPECT_EQ(count, 7u);
 }
 
+// compat C19
 TEST_F(EnumComponents, ASubKeyThatIsNoClsidStillTakesItsSlot) {
   AddToCategory(kFirst);
   RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, CategoryKey(kCategory) + "\\not a clsid");
@@ -100,6 +101,7 @@ TEST_F(EnumComponents, ASubKeyThatIsNoClsidStillTakesItsSlot) {
   EXPECT_TRUE(IsEqualGUID(found[clsidSlot], kFirst));
 }
 
+// compat F15
 TEST_F(EnumComponents, RefusesAMissingNameOrCountInsteadOfListingTheCategories) {
   AddThree();  // "Category" itself now has a sub-key
   unsigned long count = 7;
@@ -119,6 +121,7 @@ class FriendlyName : public LeakCheckedTest {
   }
 };
 
+// compat C01
 TEST_F(FriendlyName, FollowsTheStringReadersSizeRule) {
   unsigned long needed = 0;
   ASSERT_EQ(QXGetComponentFriendlyName(kFirst, nullptr, 0, &needed), QXIR_SUCCESS);

@@ -150,6 +150,7 @@ TEST_F(CreateInstance, ReportsAComponentWhoseModuleCannotBeReadAsNotFound) {
   EXPECT_FALSE(IsLoaded(kGoodComponent));
 }
 
+// compat F13
 TEST_F(CreateInstance, RefusesAModulePathLongerThanItsBufferInsteadOfCuttingIt) {
   // 259 characters and the NUL fill the 260-byte buffer exactly: read, then not loadable.
   RegisterComponentFile(kFixtureClsid, "C:\\" + std::string(256, 'x'));
@@ -166,6 +167,7 @@ TEST_F(CreateInstance, RefusesAModulePathLongerThanItsBufferInsteadOfCuttingIt) 
   EXPECT_EQ(Create(&object), QXIR_LOADLIBRARY_FAILED) << "one less fits";
 }
 
+// compat F05
 TEST_F(CreateInstance, RefusesANullObjectPointer) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
   EXPECT_EQ(QXCreateInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, nullptr), QXIR_INVALID_PARAMETER);
@@ -174,6 +176,7 @@ TEST_F(CreateInstance, RefusesANullObjectPointer) {
 
 class ModulePath : public CreateInstance {};
 
+// compat C13
 TEST_F(ModulePath, ABareFileNameLoadsFromTheHostExecutablesDirectory) {
   RegisterComponentFile(kFixtureClsid, kGoodComponent);
   char path[MAX_PATH] = {};
@@ -192,6 +195,7 @@ TEST_F(ModulePath, ABareFileNameLoadsFromTheHostExecutablesDirectory) {
   EXPECT_FALSE(IsLoaded(kGoodComponent));
 }
 
+// compat C13
 TEST_F(ModulePath, ABareFileNameIsNotLookedForInTheCurrentDirectory) {
   ScratchFolder elsewhere;
   CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_current_directory.dll");
@@ -304,6 +308,7 @@ DWORD WINAPI FreeUnusedLibrariesThread(void*) {
 }
 
 // A component's "DllCanUnloadNow" runs with the list unlocked: it may free and create itself.
+// compat F16
 TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
   const std::size_t listedBefore = rm::LoadedModuleCount();
@@ -340,6 +345,7 @@ TEST_F(FreeUnusedLibraries, AComponentMayCallBackIntoTheListFromDllCanUnloadNow)
 // Hosts are asked to serialise these calls, but one that does not must not corrupt the list.
 // The test keeps an instance of its own meanwhile, as multi-threaded hosts must: a module freed
 // while another thread's final Release is still returning into it would crash the process.
+// compat F16
 TEST_F(FreeUnusedLibraries, StaysConsistentWhenCalledFromSeveralThreadsAtOnce) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
   const std::size_t listedBefore = rm::LoadedModuleCount();

@@ -110,6 +110,7 @@ TEST(ObjectSettingsKeyName, OneByteShortIsRefusedWithTheBufferUntouched) {
   EXPECT_EQ(std::string(buffer, sizeof(buffer)), std::string(sizeof(buffer), '#'));
 }
 
+// compat F14
 TEST(ObjectSettingsKeyName, TheLongestClientNameFitsAndAnUnterminatedOneIsRefused) {
   const std::string longest(255, 'n');
   char buffer[1024];

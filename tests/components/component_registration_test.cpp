@@ -53,6 +53,7 @@ TEST_F(ComponentRegistration, PlainFormWritesFullPathWithoutCount) {
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, kVarnel)) << "machine tree only";
 }
 
+// compat C13
 TEST_F(ComponentRegistration, CountedFormWritesBareFileName) {
   ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 1), QXIR_SUCCESS);
   const std::string file = RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, kComponentKey, "File");
@@ -61,6 +62,7 @@ TEST_F(ComponentRegistration, CountedFormWritesBareFileName) {
   EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_LOCAL_MACHINE, kComponentKey, "RefCount"), 1u);
 }
 
+// compat C12
 TEST_F(ComponentRegistration, PlainFormLeavesAnExistingCountAlone) {
   ASSERT_EQ(Register(kComponent, "Test Component", nullptr, 1), QXIR_SUCCESS);
   ASSERT_EQ(Register(kComponent, "Renamed", nullptr, 0), QXIR_SUCCESS);
@@ -70,6 +72,7 @@ TEST_F(ComponentRegistration, PlainFormLeavesAnExistingCountAlone) {
             ThisProgramPath());
 }
 
+// compat C12
 TEST_F(ComponentRegistration, CountedLifeCycleEndsWithEmptyParentsPruned) {
   ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 1), QXIR_SUCCESS);
   ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 1), QXIR_SUCCESS);
@@ -86,6 +89,7 @@ TEST_F(ComponentRegistration, CountedLifeCycleEndsWithEmptyParentsPruned) {
   }
 }
 
+// compat F06
 TEST_F(ComponentRegistration, PruningKeepsParentsThatStillHoldSomething) {
   ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 0), QXIR_SUCCESS);
   ASSERT_EQ(Register(kSibling, "Sibling", kCategory, 0), QXIR_SUCCESS);
@@ -112,6 +116,7 @@ TEST_F(ComponentRegistration, UnregistrationRemovesTheWholeComponentTree) {
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kVarnel));
 }
 
+// compat C12
 TEST_F(ComponentRegistration, LastCountIsNotRewrittenBeforeTheKeyGoes) {
   ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 1), QXIR_SUCCESS);
   // Readable and writable, but not deletable: the removal of the component key fails, and
@@ -126,6 +131,7 @@ TEST_F(ComponentRegistration, LastCountIsNotRewrittenBeforeTheKeyGoes) {
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kVarnel));
 }
 
+// compat F04
 TEST_F(ComponentRegistration, StoredCountOfZeroCountsAsTheLast) {
   ASSERT_EQ(Register(kComponent, "Test Component", nullptr, 0), QXIR_SUCCESS);
   RegistrySandbox::WriteDword(HKEY_LOCAL_MACHINE, kComponentKey, "RefCount", 0);
@@ -134,11 +140,13 @@ TEST_F(ComponentRegistration, StoredCountOfZeroCountsAsTheLast) {
       << "a zero count must not wrap around and keep the component forever";
 }
 
+// compat C14
 TEST_F(ComponentRegistration, NeverRegisteredComponent) {
   EXPECT_EQ(QXUnregisterServer(kComponent, nullptr, nullptr, nullptr), QXIR_SUCCESS);
   EXPECT_EQ(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr), QXIR_REGISTRY_ERROR);
 }
 
+// compat C14
 TEST_F(ComponentRegistration, MissingCategoryEntryKeepsTheComponent) {
   ASSERT_EQ(Register(kComponent, "Test Component", nullptr, 0), QXIR_SUCCESS);
   EXPECT_EQ(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr), QXIR_REGISTRY_ERROR);
@@ -199,6 +207,7 @@ TEST_F(ComponentRegistration, UnregistrationRefusesATooLongCategoryBeforeTheCoun
   EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_LOCAL_MACHINE, kComponentKey, "RefCount"), 2u);
 }
 
+// compat F13
 TEST_F(ComponentRegistration, ModulePathThatCannotBeHadWholeIsNotRecorded) {
   EXPECT_EQ(QXRegisterServer(reinterpret_cast<HINSTANCE>(0x12340000), kComponent, "Test Component",
                              kCategory, nullptr, nullptr),

@@ -56,6 +56,7 @@ std::vector<std::string> Snapshot() {
   return lines;
 }
 
+// compat F01
 TEST(NullReference, EveryExportRefusesItAndLeavesTheRegistryAsItWas) {
   RegistrySandbox sandbox;
   const HMODULE module = GetModuleHandleA("Rm7731.pid");
@@ -144,6 +145,7 @@ TEST(NullReference, EveryExportRefusesItAndLeavesTheRegistryAsItWas) {
   }
 }
 
+// compat F01
 TEST(NullReference, DllGetClassObjectRefusesNullIdentifiers) {
   const auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
       GetProcAddress(GetModuleHandleA("Rm7731.pid"), "DllGetClassObject"));

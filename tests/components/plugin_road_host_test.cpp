@@ -153,6 +153,7 @@ TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
 
 // A bare "File" name belongs beside the host's executable, even when the library that
 // resolves it lives in another folder.
+// compat C13
 TEST(ModulePathFromTheBuiltModule, ResolvesABareNameBesideTheHostNotBesideTheLibrary) {
   RegistrySandbox sandbox;
   ScratchFolder libraryFolder;
@@ -176,6 +177,34 @@ TEST(ModulePathFromTheBuiltModule, ResolvesABareNameBesideTheHostNotBesideTheLib
     EXPECT_FALSE(IsLoaded(kGoodComponent));
   }
   EXPECT_TRUE(libraryReference.Free());
+}
+
+// compat C20
+TEST(PluginRoad, ModulesStillListedStayLoadedWhenTheLibraryUnloads) {
+  RegistrySandbox sandbox;
+  ScratchFolder libraryFolder;
+  const std::string libraryCopy = CopyFromExecutableDirectory(libraryFolder, kModuleName, "Rm7731_unloaded.pid");
+  RegisterComponentFile(kFixtureClsid, kGoodComponent);
+  ASSERT_FALSE(IsLoaded(kGoodComponent));
+  IUnknown* component = nullptr;
+  {
+    LoadReference libraryReference(libraryCopy);
+    ASSERT_NE(libraryReference.get(), nullptr);
+    ComponentLibrary library(libraryReference.get());
+    void* object = nullptr;
+    ASSERT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object), QXIR_SUCCESS);
+    component = static_cast<IUnknown*>(object);
+    EXPECT_TRUE(libraryReference.Free());
+  }
+  EXPECT_FALSE(IsLoaded("Rm7731_unloaded.pid"));
+  ASSERT_TRUE(IsLoaded(kGoodComponent)) << "the listed module went with the library";
+
+  // The object's code is still there; the test then gives back the list's load reference.
+  component->Release();
+  HMODULE listed = GetModuleHandleA(kGoodComponent);
+  ASSERT_NE(listed, nullptr);
+  EXPECT_TRUE(FreeLibrary(listed));
+  EXPECT_FALSE(IsLoaded(kGoodComponent));
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ bool IsAllZero(const GUID& guid) {
   return std::memcmp(&guid, &zero, sizeof guid) == 0;
 }
 
+// compat F03
 TEST_F(RegistryData, StringReadsNeverHandBackTextWithoutItsTerminator) {
   struct Case {
     const char* what;
@@ -84,6 +85,7 @@ TEST_F(RegistryData, StringReadsNeverHandBackTextWithoutItsTerminator) {
   }
 }
 
+// compat F11
 TEST_F(RegistryData, AComponentThatSucceedsWithoutHandingOutAnythingHasFailed) {
   struct Case {
     const char* module;
@@ -104,6 +106,7 @@ TEST_F(RegistryData, AComponentThatSucceedsWithoutHandingOutAnythingHasFailed) {
   }
 }
 
+// compat F10
 TEST_F(RegistryData, CategoryEntriesThatAreNoCLSIDTextGiveAnAllZeroSlot) {
   const GUID other = {0x0BADC0DE, 0x0000, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x01}};
   const std::string category = CategoryKey("RegistryDataTest");

@@ -35,6 +35,7 @@ TEST(RegistryLayout, BuildsEveryObjectKeyPath) {
             object + "\\Default Settings");
 }
 
+// compat F13
 TEST(RegistryLayout, AcceptsA1023CharacterPathAndRefusesOneMore) {
   // Category entry key: 45 characters before the category, 39 after it.
   const std::string fits(1023 - 45 - 39, 'c');

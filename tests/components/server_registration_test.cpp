@@ -81,6 +81,7 @@ class ClassTableWalk : public ::testing::Test {
   const HINSTANCE module_ = reinterpret_cast<HINSTANCE>(0x10000000);
 };
 
+// compat C06
 TEST_F(ClassTableWalk, HandsEachRowOnWithTheSpareStringsReversed) {
   ASSERT_EQ(rm::RegisterClassTableRows(rows_, 3, module_, &FakeRegister), S_OK);
   ASSERT_EQ(g_calls.size(), 3u);

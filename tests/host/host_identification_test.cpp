@@ -33,6 +33,7 @@ TEST(BuiltModuleEnumerateProducts, ReportsNoProductUnderWine) {
   EXPECT_EQ(plugin->Release(), 0u);
 }
 
+// compat F05
 TEST(BuiltModuleEnumerateProducts, RefusesANullCallback) {
   IProductIdentification* plugin = CreatePlugin();
   ASSERT_NE(plugin, nullptr);

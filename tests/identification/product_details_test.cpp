@@ -70,6 +70,7 @@ class ProductDetailsTest : public DeviceTreeTest {
   std::int32_t build = kUntouched;
 };
 
+// compat C18
 TEST_F(ProductDetailsTest, ReadsNameAndVersionThroughTheWholeChain) {
   tree.Add(CameraWithDriverKey("RM7731 Camera", "oem12.inf"));
   WriteInf("INF\\oem12.inf");

@@ -1,9 +1,10 @@
-// The COM server linked in-process: the shared server cases, plus what only the module's own
-// state can show (the class table and the two counters).
+// The COM server linked in-process: the shared server cases, plus the class table and what
+// the counters behind DllCanUnloadNow do over longer sequences.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "module/com_object_base.h"
 #include "module/module_state.h"
 #include "product_identification.h"
 #include "support/com_server_under_test.h"
@@ -28,6 +29,7 @@ IClassFactory* GetFactory() {
   return static_cast<IClassFactory*>(out);
 }
 
+// compat C07
 TEST(ClassTable, RowHoldsThePluginAfterLoad) {
   ServerUnderTest();
   ASSERT_EQ(rm::g_classCount, 1);
@@ -44,38 +46,72 @@ TEST(ClassTable, RowHoldsThePluginAfterLoad) {
 TEST(LiveObjectCount, FollowsCreationAndEveryFailurePath) {
   IClassFactory* factory = GetFactory();
   ASSERT_NE(factory, nullptr);
-  const LONG before = rm::g_liveObjectCount;
-  EXPECT_EQ(before, 0) << "a factory is not a live object";
+  EXPECT_EQ(DllCanUnloadNow(), S_OK) << "a factory is not a live object";
 
+  void* first = nullptr;
+  void* second = nullptr;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IProductIdentification, &first), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, &second), S_OK);
+  // Failed creations while objects live take nothing away from them.
   void* out = nullptr;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IProductIdentification, &out), S_OK);
-  EXPECT_EQ(rm::g_liveObjectCount, before + 1);
-  static_cast<IUnknown*>(out)->Release();
-  EXPECT_EQ(rm::g_liveObjectCount, before);
-
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
-  EXPECT_EQ(rm::g_liveObjectCount, before);
   CountingOuter outer;
   EXPECT_EQ(factory->CreateInstance(&outer, IID_IProductIdentification, &out), CLASS_E_NOAGGREGATION);
-  EXPECT_EQ(rm::g_liveObjectCount, before);
+
+  static_cast<IUnknown*>(first)->Release();
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE) << "the second object still lives";
+  static_cast<IUnknown*>(second)->Release();
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
   factory->Release();
 }
 
+// compat C10
 TEST(LockCount, GoesBelowZeroAndBack) {
   IClassFactory* factory = GetFactory();
   ASSERT_NE(factory, nullptr);
-  const LONG before = rm::g_lockCount;
   factory->LockServer(TRUE);
   factory->LockServer(TRUE);
   factory->LockServer(FALSE);
-  EXPECT_EQ(rm::g_lockCount, before + 1);
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+  // Two unlocks more than locks: it takes three locks before one holds the module again.
   factory->LockServer(FALSE);
   factory->LockServer(FALSE);
-  EXPECT_EQ(rm::g_lockCount, before - 1);
+  factory->LockServer(FALSE);
   EXPECT_EQ(DllCanUnloadNow(), S_OK);
   factory->LockServer(TRUE);
-  EXPECT_EQ(rm::g_lockCount, before);
+  factory->LockServer(TRUE);
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
+  factory->LockServer(TRUE);
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+  factory->LockServer(FALSE);
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
   factory->Release();
+}
+
+// An object that takes and drops a reference while it is destroyed, as an aggregating outer
+// object or code run from a destructor may.
+class ReferencedDuringDestruction final : public rm::ComObjectBase {
+ public:
+  explicit ReferencedDuringDestruction(int* destroyed) noexcept
+      : ComObjectBase(nullptr), destroyed_(destroyed) {}
+  ~ReferencedDuringDestruction() override {
+    NonDelegatingAddRef();
+    NonDelegatingRelease();
+    ++*destroyed_;
+  }
+
+ private:
+  int* destroyed_;
+};
+
+// compat C08
+TEST(ObjectDestruction, AReferenceTakenDuringDestructionDoesNotDestroyAgain) {
+  int destroyed = 0;
+  auto* object = new ReferencedDuringDestruction(&destroyed);
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+  EXPECT_EQ(object->NonDelegatingRelease(), 0u);
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ class ExportedStringReadTest : public ExportedRegistryTest {
   unsigned long size_ = kUntouched;
 };
 
+// compat C01
 TEST_F(ExportedStringReadTest, ProbeGivesSuccessAndTheSizePlusOne) {
   EXPECT_EQ(QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Values", "Text", nullptr, 0, &size_),
             QXIR_SUCCESS);
@@ -51,6 +52,7 @@ TEST_F(ExportedStringReadTest, TextThatFitsIsDeliveredAndTheSizeLeftAlone) {
   EXPECT_EQ(size_, kUntouched);
 }
 
+// compat C02
 TEST_F(ExportedStringReadTest, NonStringValueGivesRegistryErrorButAProbeSucceeds) {
   char buffer[4] = {};
   EXPECT_EQ(QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Values", "Number", buffer,
@@ -104,6 +106,7 @@ TEST_F(ExportedRegistryTest, SetStringCreatesMissingLevelsAndStoresTheTerminator
   EXPECT_EQ(data, std::vector<BYTE>{0}) << "an empty text is the terminator alone";
 }
 
+// compat C05
 TEST_F(ExportedRegistryTest, SetStringWithANullTextGivesRegistryErrorAndCreatesNoKey) {
   EXPECT_EQ(QXSetRegistryStringValueData(HKEY_CURRENT_USER, "Key", "Name", nullptr),
             QXIR_REGISTRY_ERROR);

@@ -31,6 +31,7 @@ class StringReadTest : public SandboxedRegistryTest {
   unsigned long size_ = kUntouched;
 };
 
+// compat C01
 TEST_F(StringReadTest, ProbeReportsTheStoredSizePlusOne) {
   EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", nullptr, 0, &size_),
             0u);
@@ -66,6 +67,7 @@ TEST_F(StringReadTest, TheDefaultValueIsAddressedByANullOrEmptyName) {
   }
 }
 
+// compat C02
 TEST_F(StringReadTest, AnotherStoredTypeGivesBadDatabaseAfterCopyingItsBytes) {
   char buffer[8] = {};
   EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Number", buffer,
@@ -76,6 +78,7 @@ TEST_F(StringReadTest, AnotherStoredTypeGivesBadDatabaseAfterCopyingItsBytes) {
   EXPECT_EQ(size_, kUntouched);
 }
 
+// compat C02
 TEST_F(StringReadTest, ProbeDoesNotCheckTheStoredType) {
   EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Number", nullptr, 0, &size_),
             0u);
@@ -105,6 +108,7 @@ TEST_F(StringReadTest, DeniedKeyGivesAccessDenied) {
   RegistrySandbox::RestoreAccess(HKEY_CURRENT_USER, "Values");
 }
 
+// compat F05
 TEST_F(StringReadTest, ProbeWithoutASizePointerIsRefusedBeforeTheRegistry) {
   // A missing key would give 2 if the registry had been asked.
   EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Missing", "Text", nullptr, 0, nullptr),
@@ -269,6 +273,7 @@ TEST_F(TypedWriteTest, ReadOnlyKeyGivesAccessDenied) {
   EXPECT_FALSE(RegistrySandbox::ValueExists(HKEY_CURRENT_USER, "Locked", "Dword"));
 }
 
+// compat F07
 TEST_F(TypedWriteTest, NullDataWithANonZeroSizeIsRefusedBeforeAnyKeyIsCreated) {
   EXPECT_EQ(rm::WriteRegistryValue(HKEY_CURRENT_USER, "New", "Text", QXVT_STRING, nullptr, 4),
             kInvalidParameter);
@@ -355,6 +360,7 @@ TEST_F(ValueDeletionTest, MissingValueOrKeyGivesNotFound) {
   EXPECT_EQ(rm::DeleteRegistryValue(HKEY_CURRENT_USER, "Missing", "Name"), kFileNotFound);
 }
 
+// compat C15
 TEST_F(ValueDeletionTest, ReadOnlyKeyGivesAccessDeniedAndKeepsTheValue) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Locked", "Kept", "k");
   RegistrySandbox::SetKeySecurity(HKEY_CURRENT_USER, "Locked", kReadOnly);

@@ -58,6 +58,7 @@ TEST_F(KeyTreeTest, DeleteOfAMissingKeyReportsTheOpenFailure) {
             static_cast<rm::WinCode>(ERROR_FILE_NOT_FOUND));
 }
 
+// compat C15
 TEST_F(KeyTreeTest, DeleteStopsAtADeniedDescendantAndKeepsItsBranch) {
   BuildThreeLevelTree(HKEY_CURRENT_USER, "Tree");
   RegistrySandbox::SetKeySecurity(HKEY_CURRENT_USER, "Tree\\A\\B\\C", kDenyAll);
@@ -72,6 +73,7 @@ TEST_F(KeyTreeTest, DeleteStopsAtADeniedDescendantAndKeepsItsBranch) {
   RegistrySandbox::RestoreAccess(HKEY_CURRENT_USER, "Tree\\A\\B\\C");
 }
 
+// compat C15
 TEST_F(KeyTreeTest, DeleteOfADeniedKeyItselfDeletesNothing) {
   BuildThreeLevelTree(HKEY_CURRENT_USER, "Tree");
   RegistrySandbox::SetKeySecurity(HKEY_CURRENT_USER, "Tree", kDenyAll);
@@ -96,6 +98,7 @@ TEST_F(KeyTreeTest, CopyOfAnEmptyKeyCreatesTheDestinationWithMissingLevels) {
   EXPECT_TRUE(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "New\\Levels\\Copy").empty());
 }
 
+// compat C16
 TEST_F(KeyTreeTest, CopyReproducesEveryValueTypeByteForByte) {
   const BYTE binary[] = {0x00, 0xFF, 0x10, 0x00, 0x7F};
   const char multi[] = "one\0two\0";  // with the array's own NUL: "one\0two\0\0"
@@ -137,6 +140,7 @@ TEST_F(KeyTreeTest, CopyReproducesEveryLevelOfTheTree) {
   EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Copy\\Z", "Last"), "z");
 }
 
+// compat C17
 TEST_F(KeyTreeTest, CopyOntoAnExistingDestinationOverwritesCommonValuesAndKeepsExtras) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source", "Common", "from source");
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source\\Child", "New", "n");
@@ -156,12 +160,14 @@ TEST_F(KeyTreeTest, CopyOntoAnExistingDestinationOverwritesCommonValuesAndKeepsE
   EXPECT_EQ(RegistrySandbox::ReadString(HKEY_CURRENT_USER, "Destination\\Child", "New"), "n");
 }
 
+// compat C17
 TEST_F(KeyTreeTest, CopyFromAMissingSourceFailsAfterCreatingTheDestination) {
   EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Missing", "Copy"),
             static_cast<rm::WinCode>(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Copy"));
 }
 
+// compat C17
 TEST_F(KeyTreeTest, CopyWithAnUnreadableSubKeyFailsBeforeTheParentsValues) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source", "ParentValue", "p");
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Source\\Locked", "Hidden", "h");
@@ -202,6 +208,7 @@ TEST_F(KeyTreeTest, CopyOntoAnUnwritableDestinationReportsTheCreateFailure) {
   EXPECT_FALSE(RegistrySandbox::ValueExists(HKEY_CURRENT_USER, "Locked", "Value"));
 }
 
+// compat F08
 TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeIsRefusedBeforeAnythingIsCreated) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Loop\\Child", "Value", "v");
 
@@ -276,6 +283,7 @@ std::vector<BYTE> ReadWideValue(HKEY root, const wchar_t* path, const wchar_t* n
   return std::vector<BYTE>(data, data + size);
 }
 
+// compat F08
 TEST_F(KeyTreeTest, CopyAndDeleteKeepNamesTypesAndBytesOutsideTheCodePage) {
   const wchar_t kSubKey[] = L"Src\\\u041a\u043b\u044e\u0447";  // Src\Ключ
   const wchar_t kValueName[] = L"\u65e5\u672c";                  // 日本
@@ -305,6 +313,7 @@ TEST_F(KeyTreeTest, CopyAndDeleteKeepNamesTypesAndBytesOutsideTheCodePage) {
 
 // A destination inside the source reached through a second handle is not seen by the path
 // check: the copy keeps finding the keys it has just written, until the depth limit stops it.
+// compat F08
 TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeThroughAnotherHandleStopsAtTheDepthLimit) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Al\\Src", "Value", "v");
   HKEY first = CreateWideKey(HKEY_CURRENT_USER, L"Al");

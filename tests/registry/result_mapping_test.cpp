@@ -36,6 +36,7 @@ const RuleRow kRules[] = {
 const rm::WinCode kOtherCodes[] = {1, 2, 3, 4, 6, 8, 86, 88, 233, 235, 259, 1009, 1010, 1018,
                                    0x80000000u, 0xFFFFFFFFu};
 
+// compat C05
 TEST(MappingRules, EachRuleMapsTheCodesItTellsApart) {
   for (const RuleRow& row : kRules) {
     EXPECT_EQ(row.map(0), row.success) << row.rule << " rule, code 0";

@@ -46,6 +46,7 @@ TEST(ComServerGetClassObject, HandsOutOneFactoryReferenceForEitherInterface) {
   }
 }
 
+// compat C11
 TEST(ComServerGetClassObject, RefusesOtherInterfacesBeforeLookingAtTheClass) {
   void* out = kUntouched;
   EXPECT_EQ(ServerUnderTest().getClassObject(kOtherClsid, IID_IProductIdentification, &out),
@@ -63,6 +64,7 @@ TEST(ComServerGetClassObject, RefusesUnknownClassAndLeavesTargetUntouched) {
   EXPECT_EQ(out, kUntouched);
 }
 
+// compat F05
 TEST(ComServerGetClassObject, NullOutPointerIsRefused) {
   EXPECT_EQ(ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory,
                                              nullptr),
@@ -175,6 +177,7 @@ TEST(ClassFactory, AggregatedPartForwardsCountsToTheOuterObject) {
   EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
+// compat C09 C10
 TEST(ClassFactory, LockServerHoldsTheModuleWithoutLowerBound) {
   IClassFactory* factory = GetFactory();
   ASSERT_NE(factory, nullptr);

@@ -92,6 +92,7 @@ TEST(GlobalMemCreate, FailuresReportTheirCodeAndKeepNothing) {
   EXPECT_EQ(object.Destroy(nullptr), 0) << "nothing was recorded";
 }
 
+// compat C24 F12
 TEST(GlobalMemDestroy, WithoutABlockFailsAndTouchesNothing) {
   CQXGlobalMemObj object;
   unsigned long error = kUntouched;
@@ -147,6 +148,7 @@ TEST(GlobalMemAssignment, DestroyOnEitherObjectReleasesTheOneMapping) {
   EXPECT_EQ(rm::LiveGlobalMemRecords(), records);
 }
 
+// compat C23
 TEST(GlobalMemLifetime, BlocksOutOfTheObjectsReachStayMapped) {
   // A caller may still be using the address: neither a second Create nor the destructor
   // releases a block.

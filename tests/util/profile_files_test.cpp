@@ -78,6 +78,7 @@ TEST_F(ProfileFiles, ProbeTooSmallAndExactSizeProtocol) {
   EXPECT_EQ(QXGetIniFileKeyNames(file(), "s", buffer, 1, nullptr), QXIR_BUFFER_TOO_SMALL);
 }
 
+// compat C04
 TEST_F(ProfileFiles, EmptyOrMissingValueIsAProfileError) {
   Write("s", "empty", "");
   Write("s", "present", "x");
@@ -96,6 +97,7 @@ TEST_F(ProfileFiles, EmptyOrMissingValueIsAProfileError) {
   }
 }
 
+// compat C04
 TEST_F(ProfileFiles, KeyNameListCountsEveryTerminator) {
   Write("s", "a", "1");
   Write("s", "bc", "2");

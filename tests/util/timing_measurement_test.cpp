@@ -89,6 +89,7 @@ TEST(TimingStart, FillsFrequencyThenCountAndNothingElse) {
   EXPECT_EQ(platform.calls, "frequency ");
 }
 
+// compat C25
 TEST(TimingStop, ReportsToEveryOutputInOrder) {
   ScriptedTiming platform;
   EXPECT_NE(platform.Stop(1000, 1000 + 3 * 1234567, 3000000, "Cap", "step"), 0)
@@ -101,6 +102,7 @@ TEST(TimingStop, ReportsToEveryOutputInOrder) {
                           "1234567 micro-second");
 }
 
+// compat C25
 TEST(TimingStop, ElapsedIsSigned64BitReportedModulo2To32) {
   ScriptedTiming platform;
   const std::int64_t start = 50 * k2To32;  // counts far past 32 bits

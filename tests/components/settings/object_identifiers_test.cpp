@@ -87,6 +87,7 @@ TEST_F(GenerateObjectId, InNeitherMapANewIdentifierGoesToTheMachineMap) {
   EXPECT_FALSE(SameGuid(other.id, first.id));
 }
 
+// compat C21
 TEST_F(GenerateObjectId, InNeitherMapWithTheMachineMapUnwritableTheUserMapIsUsed) {
   DenyMachineMapWrites();
   const Generated generated = Generate("Camera 1");
@@ -115,6 +116,7 @@ TEST_F(GenerateObjectId, MachineOnlyIsReturnedAndNothingChanges) {
   EXPECT_FALSE(Sandbox::KeyExists(HKEY_CURRENT_USER, kComponentKey));
 }
 
+// compat C21
 TEST_F(GenerateObjectId, UserOnlyIsPromotedToTheMachineMapWhenItIsWritable) {
   WriteEntry(HKEY_CURRENT_USER, "Camera 1", kObjectB);
   WriteUserSettings(kObjectBKey);
@@ -148,6 +150,7 @@ TEST_F(GenerateObjectId, BothEqualChangesNothing) {
   ExpectUserSettingsUnder(kObjectAKey);
 }
 
+// compat C21
 TEST_F(GenerateObjectId, BothDifferentMovesTheUsersSettingsToTheMachineIdentifier) {
   WriteEntry(HKEY_LOCAL_MACHINE, "Camera 1", kObjectA);
   WriteEntry(HKEY_CURRENT_USER, "Camera 1", kObjectB);
@@ -217,6 +220,7 @@ TEST_F(GenerateObjectId, ForceNewWithTheMachineMapUnwritableReplacesTheUserEntry
   EXPECT_FALSE(HasEntry(HKEY_LOCAL_MACHINE, "Camera 1"));
 }
 
+// compat C22
 TEST_F(GenerateObjectId, AShortValueIsAnEntryPaddedWithZeros) {
   const unsigned char head[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   GUID padded = {};
@@ -234,6 +238,7 @@ TEST_F(GenerateObjectId, AShortValueIsAnEntryPaddedWithZeros) {
   EXPECT_TRUE(HoldsEntry(HKEY_LOCAL_MACHINE, "User short", padded));
 }
 
+// compat C22
 TEST_F(GenerateObjectId, TheStoredTypeIsNotCheckedButALargerValueIsNoEntry) {
   Sandbox::WriteRaw(HKEY_LOCAL_MACHINE, kMapKey, "Typed", REG_SZ, &kObjectA, sizeof(GUID));
   const Generated typed = Generate("Typed");

@@ -170,6 +170,7 @@ TEST_F(ComponentProperty, FileAndRefCountOfTheRegistrationCanBeReplaced) {
   EXPECT_EQ(Sandbox::ReadDword(HKEY_LOCAL_MACHINE, kComponentKey, "RefCount"), 9u);
 }
 
+// compat C03
 TEST_F(ComponentProperty, BufferProtocol) {
   ASSERT_EQ(SaveComponentText("Name", "twelve chars"), QXIR_SUCCESS);
   const Retrieved probe = RetrieveComponent("Name", 0);
@@ -309,6 +310,7 @@ TEST_F(ObjectProperty, DefaultSettingsAreReadPerMachineWhateverTheClientRecordHo
   }
 }
 
+// compat C03
 TEST_F(ObjectProperty, TooSmallBufferIsARegistryErrorWithTheSizeNeeded) {
   ASSERT_EQ(SaveObjectText(Client("Viewer"), 1, "Zoom", "200%"), QXIR_SUCCESS);
   const Retrieved cut = RetrieveObject(Client("Viewer"), 1, 0, "Zoom", 4);
