@@ -69,7 +69,8 @@ for image in Rm7731.pid pidtool.exe; do
         llvm-symbolizer --obj="$image" --relative-address "$(printf '0x%x' "$rva")")
       # Inlined calls come first, one name and location each; the function itself is last.
       answer=$(grep -v '^$' <<<"$answer")
-      name=$(tail -n 2 <<<"$answer" | head -n 1)
+      # (For x86 images it may give the linkage name.)
+      name=$(tail -n 2 <<<"$answer" | head -n 1 | llvm-cxxfilt)
       location=$(tail -n 1 <<<"$answer" | tr '\\' '/')
       line=$(cut -d: -f2 <<<"${location##*/}")
       if [[ $name != "$function"* ]]; then

@@ -4,8 +4,10 @@
 # wrong password signs nothing.
 # signing_test.sh <scripts/sign> <file to sign>...
 set -u
-sign=$1
+sign=$(realpath "$1")
 shift
+originals=()
+for file in "$@"; do originals+=("$(realpath "$file")"); done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
@@ -38,7 +40,7 @@ refuses() { ! "$@"; }
 verifies() { osslsigncode verify -CAfile root.pem -in "$1"; }
 signs() { RM_SIGN_PKCS12=$1 RM_SIGN_PASSWORD=$2 SOURCE_DATE_EPOCH=1700000000 "$sign" "$3"; }
 
-for original in "$@"; do
+for original in "${originals[@]}"; do
   name=$(basename "$original")
   cp "$original" "$name"
   check "$name is not signed before" refuses verifies "$name"
