@@ -6,24 +6,13 @@
 # leaving one registration and one copy; uninstalling leaves the registry and disk as before.
 # msi_test.sh <source dir> <x86|x64> <bin folder> <Wine prefix> <Wine command...>
 set -u
+source "$(cd "$(dirname "$0")" && pwd)/../support/checks.sh"
 source_dir=$1 arch=$2 bin=$(cd "$3" && pwd) prefix=$4
 shift 4
 wine=("$@")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
-passed=0 failed=0
-check() {  # check <what> <command...>
-  local what=$1
-  shift
-  if "$@" >check.log 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-    sed 's/^/  /' check.log
-  fi
-}
 
 version=$(sed -n 's/^project(Rm7731 VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
 next=${version%.*}.$((${version##*.} + 1))
@@ -94,5 +83,4 @@ registry >after.reg
 check "the registry is as before" same before.reg after.reg
 check "the disk is as before" same before.disk <(disk)
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

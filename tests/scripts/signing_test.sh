@@ -4,6 +4,7 @@
 # wrong password signs nothing.
 # signing_test.sh <scripts/sign> <file to sign>...
 set -u
+source "$(cd "$(dirname "$0")" && pwd)/../support/checks.sh"
 sign=$(realpath "$1")
 shift
 originals=()
@@ -24,18 +25,6 @@ openssl x509 -req -in signer.csr -CA root.pem -CAkey root.key -CAcreateserial -d
 openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile root.pem \
   -passout pass:throwaway -out signer.p12 2>/dev/null || { echo "openssl: no PKCS#12"; exit 1; }
 
-passed=0 failed=0
-check() {  # check <what> <command...>: the command must succeed
-  local what=$1
-  shift
-  if "$@" >check.log 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-    sed 's/^/  /' check.log
-  fi
-}
 refuses() { ! "$@"; }
 verifies() { osslsigncode verify -CAfile root.pem -in "$1"; }
 signs() { RM_SIGN_PKCS12=$1 RM_SIGN_PASSWORD=$2 SOURCE_DATE_EPOCH=1700000000 "$sign" "$3"; }
@@ -63,5 +52,4 @@ for original in "${originals[@]}"; do
   check "a failed signing leaves $name as it was" cmp "$original" "unsigned-$name"
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+finish
