@@ -25,32 +25,40 @@ constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
 
 namespace detail {
 
+// Forwarders rather than constexpr pointers: the address of an imported function is no
+// compile-time constant for clang.
+#define RM_REGISTRY_CALL(name, function) \
+  template <typename... Args>            \
+  static LSTATUS name(Args... args) noexcept { return function(args...); }
+
 template <typename Char>
 struct RegistryCalls;
 
 template <>
 struct RegistryCalls<char> {
-  static constexpr auto Open = RegOpenKeyExA;
-  static constexpr auto Create = RegCreateKeyExA;
-  static constexpr auto QueryInfo = RegQueryInfoKeyA;
-  static constexpr auto EnumKey = RegEnumKeyExA;
-  static constexpr auto EnumValue = RegEnumValueA;
-  static constexpr auto QueryValue = RegQueryValueExA;
-  static constexpr auto SetValue = RegSetValueExA;
+  RM_REGISTRY_CALL(Open, RegOpenKeyExA)
+  RM_REGISTRY_CALL(Create, RegCreateKeyExA)
+  RM_REGISTRY_CALL(QueryInfo, RegQueryInfoKeyA)
+  RM_REGISTRY_CALL(EnumKey, RegEnumKeyExA)
+  RM_REGISTRY_CALL(EnumValue, RegEnumValueA)
+  RM_REGISTRY_CALL(QueryValue, RegQueryValueExA)
+  RM_REGISTRY_CALL(SetValue, RegSetValueExA)
 };
 
 template <>
 struct RegistryCalls<wchar_t> {
-  static constexpr auto Open = RegOpenKeyExW;
-  static constexpr auto Create = RegCreateKeyExW;
-  static constexpr auto QueryInfo = RegQueryInfoKeyW;
-  static constexpr auto EnumKey = RegEnumKeyExW;
-  static constexpr auto EnumValue = RegEnumValueW;
-  static constexpr auto QueryValue = RegQueryValueExW;
-  static constexpr auto SetValue = RegSetValueExW;
+  RM_REGISTRY_CALL(Open, RegOpenKeyExW)
+  RM_REGISTRY_CALL(Create, RegCreateKeyExW)
+  RM_REGISTRY_CALL(QueryInfo, RegQueryInfoKeyW)
+  RM_REGISTRY_CALL(EnumKey, RegEnumKeyExW)
+  RM_REGISTRY_CALL(EnumValue, RegEnumValueW)
+  RM_REGISTRY_CALL(QueryValue, RegQueryValueExW)
+  RM_REGISTRY_CALL(SetValue, RegSetValueExW)
 };
 
 }  // namespace detail
+
+#undef RM_REGISTRY_CALL
 
 // Opens root\subKey with `access` into `key`.
 template <typename Char>
