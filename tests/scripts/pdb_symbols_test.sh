@@ -20,7 +20,7 @@ Rm7731.pid|DllRegisterServer|src/module/server_registration.cpp|STDAPI DllRegist
 Rm7731.pid|QXConvertCLSIDToString|src/components/component_key_names.cpp|tagQXINTRFCRESULT QXConvertCLSIDToString(
 Rm7731.pid|rm::`anonymous namespace'"'"'::Win32Services::GetClassDevs|src/identification/win32_device_services.cpp|HDEVINFO GetClassDevs(
 pidtool.exe|main|tools/pidtool/main.cpp|int main(
-pidtool.exe|pidtool::`anonymous namespace'"'"'::BadUsage|tools/pidtool/command_line.cpp|ParsedCommandLine BadUsage(
+pidtool.exe|pidtool::`anonymous namespace'"'"'::FindCommand|tools/pidtool/cli/command_line.cpp|const CommandSpec* FindCommand(
 '
 
 for image in Rm7731.pid pidtool.exe; do

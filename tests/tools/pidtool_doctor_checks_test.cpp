@@ -9,6 +9,8 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "doctor/doctor_checks.h"
 
@@ -247,7 +249,11 @@ class CountedBytes : public ImageBytes {
 
 TEST(PeImage, ReadsOnlyTheHeadersAndTheExportsOfAModule) {
   std::ifstream file("Rm7731.pid", std::ios::binary);
-  CountedBytes module({std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
+  std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  // Data appended past the image, as installers and signatures append it: what is read must
+  // not grow with the file.
+  bytes.resize(bytes.size() + (1 << 20));
+  CountedBytes module(std::move(bytes));
   PeImageFacts facts;
   std::string problem;
   ASSERT_TRUE(ReadPeImage(module, &facts, &problem)) << problem;
