@@ -14,7 +14,7 @@ int RunDoctor(const ParsedCommandLine& parsed) {
     return RunLoadProbe(probeModule->second, probeClsid->second);
   }
   if (probeModule != parsed.options.end() || probeClsid != parsed.options.end()) {
-    return BadArguments(*parsed.command, "--probe-module and --probe-clsid go together");
+    return BadArguments(parsed, "--probe-module and --probe-clsid go together");
   }
   DoctorOptions options;
   const auto hostDir = parsed.options.find("--host-dir");
