@@ -102,9 +102,14 @@ class TraceLine {
   static constexpr std::size_t kCapacity = 2048;
   static constexpr std::size_t kSubjectLimit = kCapacity - 160;
 
-  void Append(const char* text) noexcept { AppendWithin(text, kCapacity - 1); }
+  void Append(const char* text) noexcept { AppendWithin(text, kCapacity - 2); }
   void AppendSubject(const char* text) noexcept {
     if (!cut_) cut_ = !AppendWithin(text, kSubjectLimit);
+  }
+  // The line's own end, which the sanitising of Copy would turn into '?'.
+  void EndLine() noexcept {
+    text_[length_++] = '\n';
+    text_[length_] = '\0';
   }
   const char* c_str() const noexcept { return text_; }
 
@@ -117,7 +122,7 @@ class TraceLine {
       return true;
     }
     Copy(text, limit > length_ + 3 ? limit - 3 - length_ : 0);
-    if (length_ + 3 < kCapacity) Copy("...", 3);
+    if (length_ + 3 <= limit) Copy("...", 3);
     return false;
   }
   // A control character would break the line in a viewer; it shows as '?'.
@@ -225,7 +230,7 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
   }
   line.Append("returned ");
   for (const char* part : returned.parts) line.Append(part);
-  line.Append("\n");
+  line.EndLine();
   g_writer(line.c_str());
   SetLastError(lastError);
 }
