@@ -9,8 +9,8 @@
 // It is off unless the environment variable RM7731_TRACE is 1, or the DWORD value
 // "Rm7731Trace" under HKEY_CURRENT_USER\SOFTWARE\Varnel or HKEY_LOCAL_MACHINE\SOFTWARE\Varnel
 // is not zero; RM7731_TRACE=0 keeps it off whatever the registry says. The switch is read once
-// per process, at the first failure, so a call that succeeds pays one comparison and nothing
-// else. Lines are built on the stack; the caller's last-error value survives the trace.
+// per process, at the first failure, so a call that succeeds pays a few stores and one
+// comparison. Lines are built on the stack; the caller's last-error value survives the trace.
 //
 // Every return of an exported function passes through its CallTrace:
 //
