@@ -21,7 +21,7 @@ void WriteToDebugger(const char* line) noexcept { OutputDebugStringA(line); }
 TraceWriter g_writer = &WriteToDebugger;
 
 bool TraceIsOn() noexcept {
-  LONG state = InterlockedCompareExchange(&g_traceState, kUndecided, kUndecided);
+  LONG state = g_traceState;  // an aligned LONG is read whole
   if (state == kUndecided) {
     // Threads that race here read the same switch and store the same answer.
     state = TraceSwitchIsOn() ? kOn : kOff;
@@ -176,6 +176,7 @@ void CallTrace::Failed(unsigned long code, const char* returned) const noexcept 
 }
 
 void CallTrace::Write(unsigned long code, const Returned& returned) const noexcept {
+  if (g_traceState == kOff) return;  // the usual answer, decided at the first failure
   const DWORD lastError = GetLastError();
   if (!TraceIsOn()) {
     SetLastError(lastError);
