@@ -6,6 +6,7 @@
 #include "common/unique_handle.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
+#include "registry/failure_trace.h"
 #include "registry/registry_key.h"
 #include "registry/registry_primitives.h"
 #include "registry/result_mapping.h"
@@ -47,34 +48,39 @@ rm::WinCode EnumerateCategory(const char* categoryKeyPath, GUID* clsids, unsigne
 
 tagQXINTRFCRESULT QXEnumComponents(const char* categoryName, GUID* clsids,
                                    unsigned long* count) noexcept {
+  rm::CallTrace call("QXEnumComponents");
+  call.Name(categoryName);
   // Without a name the path would address the "Category" key itself, whose sub-keys are
   // category names, not components.
   // compat F15
   if (categoryName == nullptr || categoryName[0] == '\0' || count == nullptr) {
-    return QXIR_INVALID_PARAMETER;
+    return call.Returns(QXIR_INVALID_PARAMETER);
   }
   const rm::RegistryPath path = rm::CategoryKeyPath(categoryName);
-  if (!path.ok()) return QXIR_INVALID_PARAMETER;
+  if (!path.ok()) return call.Returns(QXIR_INVALID_PARAMETER);
 
   unsigned long handled = 0;
   const rm::WinCode walked = EnumerateCategory(path.c_str(), clsids, *count, &handled);
   if (walked == rm::kSuccess) *count = handled;
-  return rm::MapByFixedKeyNotFoundRule(walked);
+  return call.Returns(rm::MapByFixedKeyNotFoundRule(walked), walked);
 }
 
 tagQXINTRFCRESULT QXGetComponentFriendlyName(const GUID& clsid, char* buffer,
                                              unsigned long bufferSize,
                                              unsigned long* sizeNeeded) noexcept {
+  rm::CallTrace call("QXGetComponentFriendlyName");
+  call.Guid(&clsid);
   rm::ClsidText clsidText;
-  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return refused;
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return call.Returns(refused);
   // A probe has nowhere to put its answer without a size pointer.
-  if (buffer == nullptr && sizeNeeded == nullptr) return QXIR_INVALID_PARAMETER;
+  if (buffer == nullptr && sizeNeeded == nullptr) return call.Returns(QXIR_INVALID_PARAMETER);
 
   // A caller that gives a buffer may leave out the size pointer; a name that does not fit is
   // then still reported as QXIR_BUFFER_TOO_SMALL, only without the size.
   const rm::RegistryPath path = rm::ComponentKeyPath(clsidText.c_str());
   // compat C01
-  return rm::MapByLookupRule(rm::ReadRegistryStringValue(HKEY_LOCAL_MACHINE, path.c_str(),
-                                                         nullptr, buffer, bufferSize, sizeNeeded,
-                                                         rm::MissingSize::Unreported));
+  const rm::WinCode code =
+      rm::ReadRegistryStringValue(HKEY_LOCAL_MACHINE, path.c_str(), nullptr, buffer, bufferSize,
+                                  sizeNeeded, rm::MissingSize::Unreported);
+  return call.Returns(rm::MapByLookupRule(code), code);
 }

@@ -13,6 +13,7 @@
 #include "components/loaded_module_list.h"
 #include "components/registry_layout.h"
 #include "qx/component_instances.h"
+#include "registry/failure_trace.h"
 #include "registry/registry_primitives.h"
 #include "registry/result_mapping.h"
 
@@ -56,46 +57,54 @@ WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
 }
 
 tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
-                                             unsigned long capacity,
-                                             unsigned long* sizeNeeded) noexcept {
+                                             unsigned long capacity, unsigned long* sizeNeeded,
+                                             WinCode* readCode) noexcept {
   ClsidText clsidText;
   if (const auto refused = ComponentKeyText(clsid, clsidText)) return refused;
   if (path == nullptr || capacity == 0) return QXIR_INVALID_PARAMETER;
-  return MapByModulePathLookupRule(
-      ReadComponentModulePath(ComponentKeyPath(clsidText.c_str()), path, capacity, sizeNeeded));
+  const WinCode read =
+      ReadComponentModulePath(ComponentKeyPath(clsidText.c_str()), path, capacity, sizeNeeded);
+  if (readCode != nullptr) *readCode = read;
+  return MapByModulePathLookupRule(read);
 }
 
 }  // namespace rm
 
 tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned long,
                                    const GUID& iid, void** object) noexcept {
+  rm::CallTrace call("QXCreateInstance");
+  call.Guid(&clsid);
   // compat F01 F05
-  if (object == nullptr || rm::IsNullAddress(&iid)) return QXIR_INVALID_PARAMETER;
+  if (object == nullptr || rm::IsNullAddress(&iid)) return call.Returns(QXIR_INVALID_PARAMETER);
   *object = nullptr;
 
   char path[rm::kFilePathCapacity];
+  rm::WinCode readCode = rm::kSuccess;
   const tagQXINTRFCRESULT resolved =
-      rm::ResolveComponentModulePath(clsid, path, sizeof(path), nullptr);
-  if (resolved != QXIR_SUCCESS) return resolved;
+      rm::ResolveComponentModulePath(clsid, path, sizeof(path), nullptr, &readCode);
+  if (resolved != QXIR_SUCCESS) return call.Returns(resolved, readCode);
+  call.File(path);
 
   // The list entry is taken before the module is loaded: once an instance exists, listing
   // its module cannot fail. Without memory for it, nothing is loaded.
   rm::LoadedModuleEntryPtr entry = rm::NewLoadedModuleEntry();
-  if (!entry) return QXIR_LOADLIBRARY_FAILED;
+  if (!entry) return call.Returns(QXIR_LOADLIBRARY_FAILED, ERROR_NOT_ENOUGH_MEMORY);
 
   // Every return before the module is listed unloads it again.
   rm::UniqueModule module(LoadLibraryA(path));
-  if (!module) return QXIR_LOADLIBRARY_FAILED;
+  if (!module) return call.Returns(QXIR_LOADLIBRARY_FAILED, GetLastError());
 
   auto getClassObject = reinterpret_cast<rm::GetClassObjectFunction>(
       GetProcAddress(module.get(), "DllGetClassObject"));
-  if (getClassObject == nullptr) return QXIR_NO_DLLGETCLASSOBJECT;
+  if (getClassObject == nullptr) return call.Returns(QXIR_NO_DLLGETCLASSOBJECT, GetLastError());
 
   IClassFactory* factory = nullptr;
   const HRESULT gotFactory = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
   // A module that claims success without handing out a factory has failed all the same.
   // compat F11
-  if (FAILED(gotFactory) || factory == nullptr) return QXIR_GETCLASSOBJECT_FAILED;
+  if (FAILED(gotFactory) || factory == nullptr) {
+    return call.Returns(QXIR_GETCLASSOBJECT_FAILED, FAILED(gotFactory) ? gotFactory : 0);
+  }
 
   const HRESULT created = factory->CreateInstance(outer, iid, object);
   factory->Release();
@@ -104,11 +113,11 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
   // compat F11
   if (FAILED(created) || *object == nullptr) {
     *object = nullptr;
-    return QXIR_CREATEINSTANCE_FAILED;
+    return call.Returns(QXIR_CREATEINSTANCE_FAILED, FAILED(created) ? created : 0);
   }
 
   rm::AppendLoadedModule(std::move(entry), module.release());
-  return QXIR_SUCCESS;
+  return call.Returns(QXIR_SUCCESS);
 }
 
 void QXFreeUnusedLibraries() noexcept { rm::FreeUnusedLoadedModules(); }

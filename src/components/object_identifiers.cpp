@@ -9,6 +9,7 @@
 #include "components/registry_layout.h"
 #include "components/value_name_limit.h"
 #include "qx/component_settings.h"
+#include "registry/failure_trace.h"
 #include "registry/registry_key.h"
 #include "registry/registry_primitives.h"
 #include "registry/registry_tree.h"
@@ -75,24 +76,29 @@ void MigrateUserObjectKey(const ClsidText& clsidText, const RegistryPath& mapPat
 
 // A fresh identifier into the machine map, or into the user map when the machine map refuses.
 // compat C21
-tagQXINTRFCRESULT GenerateInto(const RegistryPath& mapPath, const char* objectName,
-                               GUID* objectId) noexcept {
-  if (FAILED(CoCreateGuid(objectId))) return QXIR_REGISTRY_ERROR;
+tagQXINTRFCRESULT GenerateInto(const rm::CallTrace& call, const RegistryPath& mapPath,
+                               const char* objectName, GUID* objectId) noexcept {
+  if (const HRESULT created = CoCreateGuid(objectId); FAILED(created)) {
+    return call.Returns(QXIR_REGISTRY_ERROR, created);
+  }
   if (WriteMapEntry(HKEY_LOCAL_MACHINE, mapPath, objectName, *objectId) == rm::kSuccess) {
     return QXIR_SUCCESS;
   }
-  return rm::MapByRegistryRule(WriteMapEntry(HKEY_CURRENT_USER, mapPath, objectName, *objectId));
+  const WinCode code = WriteMapEntry(HKEY_CURRENT_USER, mapPath, objectName, *objectId);
+  return call.Returns(rm::MapByRegistryRule(code), code);
 }
 
 }  // namespace
 
 tagQXINTRFCRESULT QXGenerateObjectID(const GUID& clsid, const char* objectName, GUID* objectId,
                                      int forceNew) noexcept {
+  rm::CallTrace call("QXGenerateObjectID");
+  call.Guid(&clsid).Name(objectName);
   ClsidText clsidText;
-  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return refused;
-  if (objectId == nullptr) return QXIR_INVALID_PARAMETER;
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return call.Returns(refused);
+  if (objectId == nullptr) return call.Returns(QXIR_INVALID_PARAMETER);
   const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
-  if (!rm::ValueNameFits(mapPath, objectName)) return QXIR_INVALID_PARAMETER;
+  if (!rm::ValueNameFits(mapPath, objectName)) return call.Returns(QXIR_INVALID_PARAMETER);
 
   const MapEntry machine = ReadMapEntry(HKEY_LOCAL_MACHINE, mapPath, objectName);
   const MapEntry user = ReadMapEntry(HKEY_CURRENT_USER, mapPath, objectName);
@@ -110,28 +116,30 @@ tagQXINTRFCRESULT QXGenerateObjectID(const GUID& clsid, const char* objectName, 
       rm::DeleteRegistryValue(HKEY_CURRENT_USER, mapPath.c_str(), objectName);
     }
   } else {
-    return GenerateInto(mapPath, objectName, objectId);
+    return GenerateInto(call, mapPath, objectName, objectId);
   }
-  return forceNew != 0 ? GenerateInto(mapPath, objectName, objectId) : QXIR_SUCCESS;
+  return forceNew != 0 ? GenerateInto(call, mapPath, objectName, objectId) : QXIR_SUCCESS;
 }
 
 tagQXINTRFCRESULT QXGetObjectKey(const GUID& clsid, const GUID& objectId, char* buffer,
                                  unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
+  rm::CallTrace call("QXGetObjectKey");
+  call.Guid(&clsid).Guid(&objectId);
   ClsidText clsidText;
-  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return refused;
-  if (rm::IsNullAddress(&objectId)) return QXIR_BAD_OBJECT_ID;
+  if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return call.Returns(refused);
+  if (rm::IsNullAddress(&objectId)) return call.Returns(QXIR_BAD_OBJECT_ID);
   // A size probe with nowhere to put the answer.
-  if (buffer == nullptr && sizeNeeded == nullptr) return QXIR_INVALID_PARAMETER;
+  if (buffer == nullptr && sizeNeeded == nullptr) return call.Returns(QXIR_INVALID_PARAMETER);
   const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
-  if (!mapPath.ok()) return QXIR_INVALID_PARAMETER;
+  if (!mapPath.ok()) return call.Returns(QXIR_INVALID_PARAMETER);
 
   const WinCode machine = rm::FindValueNameByData(HKEY_LOCAL_MACHINE, mapPath.c_str(), buffer,
                                                   bufferSize, sizeNeeded, &objectId,
                                                   kIdentifierSize);
   if (machine == rm::kSuccess || machine == rm::kMoreData || machine == rm::kAccessDenied) {
-    return rm::MapByRegistryReadRule(machine);
+    return call.Returns(rm::MapByRegistryReadRule(machine), machine);
   }
-  return rm::MapByRegistryReadRule(rm::FindValueNameByData(HKEY_CURRENT_USER, mapPath.c_str(),
-                                                           buffer, bufferSize, sizeNeeded,
-                                                           &objectId, kIdentifierSize));
+  const WinCode user = rm::FindValueNameByData(HKEY_CURRENT_USER, mapPath.c_str(), buffer,
+                                               bufferSize, sizeNeeded, &objectId, kIdentifierSize);
+  return call.Returns(rm::MapByRegistryReadRule(user), user);
 }

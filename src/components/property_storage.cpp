@@ -5,6 +5,7 @@
 #include "components/registry_layout.h"
 #include "components/value_name_limit.h"
 #include "qx/component_settings.h"
+#include "registry/failure_trace.h"
 #include "registry/registry_primitives.h"
 #include "registry/result_mapping.h"
 
@@ -72,23 +73,38 @@ PropertyKey ObjectPropertyKey(const GUID& clsid, const GUID& objectId,
   return key;
 }
 
-tagQXINTRFCRESULT SaveProperty(const PropertyKey& key, const char* propertyName,
-                               tagQXVALUETYPE type, const unsigned char* data,
-                               unsigned long dataSize) noexcept {
-  if (key.refusal != QXIR_SUCCESS) return key.refusal;
-  if (data == nullptr && dataSize != 0) return QXIR_INVALID_PARAMETER;
-  return rm::MapByRegistryRule(
-      rm::WriteRegistryValue(key.root, key.path.c_str(), propertyName, type, data, dataSize));
+// A refused call names the component it was given; one that reached the registry, the key.
+void DescribeCall(rm::CallTrace& call, const GUID& clsid, const PropertyKey& key,
+                  const char* propertyName) noexcept {
+  if (key.refusal != QXIR_SUCCESS) call.Guid(&clsid);
+  else call.Key(key.root, key.path.c_str());
+  call.ValueName(propertyName);
 }
 
-tagQXINTRFCRESULT RetrieveProperty(const PropertyKey& key, const char* propertyName,
+tagQXINTRFCRESULT SaveProperty(const char* function, const GUID& clsid, const PropertyKey& key,
+                               const char* propertyName, tagQXVALUETYPE type,
+                               const unsigned char* data, unsigned long dataSize) noexcept {
+  rm::CallTrace call(function);
+  DescribeCall(call, clsid, key, propertyName);
+  if (key.refusal != QXIR_SUCCESS) return call.Returns(key.refusal);
+  if (data == nullptr && dataSize != 0) return call.Returns(QXIR_INVALID_PARAMETER);
+  const rm::WinCode code =
+      rm::WriteRegistryValue(key.root, key.path.c_str(), propertyName, type, data, dataSize);
+  return call.Returns(rm::MapByRegistryRule(code), code);
+}
+
+tagQXINTRFCRESULT RetrieveProperty(const char* function, const GUID& clsid,
+                                   const PropertyKey& key, const char* propertyName,
                                    tagQXVALUETYPE* type, unsigned char* data,
                                    unsigned long bufferSize, unsigned long* size) noexcept {
-  if (key.refusal != QXIR_SUCCESS) return key.refusal;
-  if (type == nullptr || size == nullptr) return QXIR_INVALID_PARAMETER;
+  rm::CallTrace call(function);
+  DescribeCall(call, clsid, key, propertyName);
+  if (key.refusal != QXIR_SUCCESS) return call.Returns(key.refusal);
+  if (type == nullptr || size == nullptr) return call.Returns(QXIR_INVALID_PARAMETER);
   // compat C03
-  return rm::MapByRegistryRule(rm::ReadRegistryValue(key.root, key.path.c_str(), propertyName,
-                                                     type, data, bufferSize, size));
+  const rm::WinCode code = rm::ReadRegistryValue(key.root, key.path.c_str(), propertyName, type,
+                                                 data, bufferSize, size);
+  return call.Returns(rm::MapByRegistryRule(code), code);
 }
 
 }  // namespace
@@ -96,7 +112,8 @@ tagQXINTRFCRESULT RetrieveProperty(const PropertyKey& key, const char* propertyN
 tagQXINTRFCRESULT QXSaveComponentPropertyValue(const GUID& clsid, const char* propertyName,
                                                tagQXVALUETYPE type, unsigned char* const data,
                                                unsigned long dataSize) noexcept {
-  return SaveProperty(ComponentPropertyKey(clsid, propertyName), propertyName, type, data,
+  return SaveProperty("QXSaveComponentPropertyValue", clsid,
+                      ComponentPropertyKey(clsid, propertyName), propertyName, type, data,
                       dataSize);
 }
 
@@ -105,7 +122,8 @@ tagQXINTRFCRESULT QXRetrieveComponentPropertyValue(const GUID& clsid, const char
                                                    unsigned char* const data,
                                                    unsigned long bufferSize,
                                                    unsigned long* size) noexcept {
-  return RetrieveProperty(ComponentPropertyKey(clsid, propertyName), propertyName, type, data,
+  return RetrieveProperty("QXRetrieveComponentPropertyValue", clsid,
+                          ComponentPropertyKey(clsid, propertyName), propertyName, type, data,
                           bufferSize, size);
 }
 
@@ -114,7 +132,8 @@ tagQXINTRFCRESULT QXSaveObjectPropertyValue(const GUID& clsid, const GUID& objec
                                             const char* propertyName, tagQXVALUETYPE type,
                                             unsigned char* const data,
                                             unsigned long dataSize) noexcept {
-  return SaveProperty(ObjectPropertyKey(clsid, objectId, client, perUser, 0, propertyName),
+  return SaveProperty("QXSaveObjectPropertyValue", clsid,
+                      ObjectPropertyKey(clsid, objectId, client, perUser, 0, propertyName),
                       propertyName, type, data, dataSize);
 }
 
@@ -125,6 +144,7 @@ tagQXINTRFCRESULT QXRetrieveObjectPropertyValue(const GUID& clsid, const GUID& o
                                                 unsigned long bufferSize,
                                                 unsigned long* size) noexcept {
   return RetrieveProperty(
+      "QXRetrieveObjectPropertyValue", clsid,
       ObjectPropertyKey(clsid, objectId, client, perUser, defaultSettings, propertyName),
       propertyName, type, data, bufferSize, size);
 }

@@ -8,17 +8,24 @@
 #include "common/null_address.h"
 #include "module/module_state.h"
 #include "module/plugin_class_factory.h"
+#include "registry/failure_trace.h"
 
 using rm::g_classCount;
 using rm::g_classTable;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+  rm::CallTrace call("DllGetClassObject");
+  call.Guid(&clsid).Guid(&iid);
   // compat F05
-  if (out == nullptr) return E_POINTER;
+  if (out == nullptr) return call.ReturnsHresult(E_POINTER);
   // compat F01
-  if (rm::IsNullAddress(&clsid) || rm::IsNullAddress(&iid)) return E_INVALIDARG;
+  if (rm::IsNullAddress(&clsid) || rm::IsNullAddress(&iid)) {
+    return call.ReturnsHresult(E_INVALIDARG);
+  }
   // compat C11
-  if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
+  if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) {
+    return call.ReturnsHresult(E_NOINTERFACE);
+  }
 
   const rm::ClassTableEntry* row = nullptr;
   for (LONG index = 0; index < g_classCount; ++index) {
@@ -27,11 +34,11 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
       break;
     }
   }
-  if (row == nullptr) return CLASS_E_CLASSNOTAVAILABLE;
+  if (row == nullptr) return call.ReturnsHresult(CLASS_E_CLASSNOTAVAILABLE);
 
   auto* factory = new (std::nothrow) rm::PluginClassFactory(row);
   *out = static_cast<IClassFactory*>(factory);
-  return factory != nullptr ? S_OK : E_OUTOFMEMORY;
+  return call.ReturnsHresult(factory != nullptr ? S_OK : E_OUTOFMEMORY);
 }
 
 STDAPI DllCanUnloadNow() {

@@ -9,6 +9,7 @@
 
 #include "common/unique_handle.h"
 #include "qx/utilities.h"
+#include "registry/failure_trace.h"
 #include "util/global_mem_obj.h"
 
 namespace {
@@ -37,7 +38,10 @@ struct CQXGlobalMemObj::GlobalMemRecord {
 
 namespace {
 
-void ReportError(unsigned long* error, DWORD code) noexcept {
+// Hands the code of a failure to the caller, and to the trace with what the call returns.
+void ReportError(const rm::CallTrace& call, unsigned long* error, DWORD code,
+                 const char* returned) noexcept {
+  call.Failed(code, returned);
   if (error != nullptr) *error = code;
 }
 
@@ -58,12 +62,14 @@ CQXGlobalMemObj& CQXGlobalMemObj::operator=(const CQXGlobalMemObj& other) noexce
 
 void* CQXGlobalMemObj::Create(unsigned long size, const char* name, int* alreadyExisted,
                               unsigned long* error) noexcept {
+  rm::CallTrace call("CQXGlobalMemObj::Create");
+  call.Name(name);
   if (record_ == nullptr) {
-    ReportError(error, ERROR_NOT_ENOUGH_MEMORY);
+    ReportError(call, error, ERROR_NOT_ENOUGH_MEMORY, "null");
     return nullptr;
   }
   if (size == 0) {
-    ReportError(error, ERROR_INVALID_PARAMETER);
+    ReportError(call, error, ERROR_INVALID_PARAMETER, "null");
     return nullptr;
   }
 
@@ -72,14 +78,14 @@ void* CQXGlobalMemObj::Create(unsigned long size, const char* name, int* already
   const DWORD createCode = GetLastError();  // ERROR_ALREADY_EXISTS even on success
   rm::UniqueFileMapping mapping(created);
   if (!mapping) {
-    ReportError(error, createCode);
+    ReportError(call, error, createCode, "null");
     return nullptr;
   }
   if (alreadyExisted != nullptr) *alreadyExisted = createCode == ERROR_ALREADY_EXISTS ? 1 : 0;
 
   rm::UniqueMappedView view(MapViewOfFileEx(mapping.get(), FILE_MAP_WRITE, 0, 0, 0, nullptr));
   if (!view) {
-    ReportError(error, GetLastError());
+    ReportError(call, error, GetLastError(), "null");
     return nullptr;  // the mapping just obtained closes with its guard
   }
 
@@ -91,19 +97,20 @@ void* CQXGlobalMemObj::Create(unsigned long size, const char* name, int* already
 }
 
 int CQXGlobalMemObj::Destroy(unsigned long* error) noexcept {
+  rm::CallTrace call("CQXGlobalMemObj::Destroy");
   if (record_ == nullptr) {
-    ReportError(error, ERROR_NOT_ENOUGH_MEMORY);
+    ReportError(call, error, ERROR_NOT_ENOUGH_MEMORY, "0");
     return 0;
   }
   // Without a view nothing is unmapped: the address of a destroyed block may by now belong to
   // another mapping.
   // compat C24 F12
   if (record_->view == nullptr) {
-    ReportError(error, ERROR_INVALID_ADDRESS);
+    ReportError(call, error, ERROR_INVALID_ADDRESS, "0");
     return 0;
   }
   if (!UnmapViewOfFile(record_->view)) {
-    ReportError(error, GetLastError());
+    ReportError(call, error, GetLastError(), "0");
     return 0;  // the mapping stays open
   }
   CloseHandle(record_->mapping);

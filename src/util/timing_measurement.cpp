@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "qx/utilities.h"
+#include "registry/failure_trace.h"
 
 namespace rm {
 namespace {
@@ -97,6 +98,8 @@ int MeasureTiming(TimingPlatform& platform, int start, LARGE_INTEGER* frequency,
 
 int QXMeasureTiming(int start, LARGE_INTEGER* frequency, LARGE_INTEGER* startCount,
                     unsigned long* elapsed, const char* caption, const char* logText) noexcept {
-  return rm::MeasureTiming(rm::SystemTimingPlatform(), start, frequency, startCount, elapsed,
-                           caption, logText);
+  const int measured = rm::MeasureTiming(rm::SystemTimingPlatform(), start, frequency,
+                                        startCount, elapsed, caption, logText);
+  if (measured == 0) rm::CallTrace("QXMeasureTiming").Failed(rm::kSuccess, "0");
+  return measured;
 }

@@ -1,0 +1,251 @@
+#include "registry/failure_trace.h"
+
+#include <objbase.h>
+
+#include <cstring>
+
+#include "common/null_address.h"
+#include "registry/registry_primitives.h"
+
+namespace rm {
+namespace {
+
+constexpr char kSwitchVariable[] = "RM7731_TRACE";
+constexpr char kSwitchKey[] = "SOFTWARE\\Varnel";
+constexpr char kSwitchValue[] = "Rm7731Trace";
+
+enum : LONG { kUndecided = 0, kOff = 1, kOn = 2 };
+volatile LONG g_traceState = kUndecided;
+
+void WriteToDebugger(const char* line) noexcept { OutputDebugStringA(line); }
+TraceWriter g_writer = &WriteToDebugger;
+
+bool TraceIsOn() noexcept {
+  LONG state = g_traceState;  // an aligned LONG is read whole
+  if (state == kUndecided) {
+    // Threads that race here read the same switch and store the same answer.
+    state = TraceSwitchIsOn() ? kOn : kOff;
+    InterlockedExchange(&g_traceState, state);
+  }
+  return state == kOn;
+}
+
+bool RegistrySwitchIsOn(HKEY root) noexcept {
+  tagQXVALUETYPE type = QXVT_UNKNOWN;
+  DWORD value = 0;
+  unsigned long size = 0;
+  return ReadRegistryValue(root, kSwitchKey, kSwitchValue, &type, &value, sizeof(value), &size) ==
+             kSuccess &&
+         type == QXVT_DWORD && value != 0;
+}
+
+const char* ResultName(tagQXINTRFCRESULT result) noexcept {
+  switch (result) {
+    case QXIR_SUCCESS: return "QXIR_SUCCESS";
+    case QXIR_LOADLIBRARY_FAILED: return "QXIR_LOADLIBRARY_FAILED";
+    case QXIR_NO_DLLGETCLASSOBJECT: return "QXIR_NO_DLLGETCLASSOBJECT";
+    case QXIR_GETCLASSOBJECT_FAILED: return "QXIR_GETCLASSOBJECT_FAILED";
+    case QXIR_CREATEINSTANCE_FAILED: return "QXIR_CREATEINSTANCE_FAILED";
+    case QXIR_KEY_NOT_FOUND: return "QXIR_KEY_NOT_FOUND";
+    case QXIR_BAD_CLSID: return "QXIR_BAD_CLSID";
+    case QXIR_BAD_CLSID_STRING: return "QXIR_BAD_CLSID_STRING";
+    case QXIR_BAD_OBJECT_ID: return "QXIR_BAD_OBJECT_ID";
+    case QXIR_BUFFER_TOO_SMALL: return "QXIR_BUFFER_TOO_SMALL";
+    case QXIR_INVALID_PARAMETER: return "QXIR_INVALID_PARAMETER";
+    case QXIR_REGISTRY_ERROR: return "QXIR_REGISTRY_ERROR";
+    case QXIR_ACCESS_DENIED: return "QXIR_ACCESS_DENIED";
+    case QXIR_PROFILE_ERROR: return "QXIR_PROFILE_ERROR";
+  }
+  return "result";
+}
+
+const char* RootName(HKEY root) noexcept {
+  if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+  if (root == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
+  if (root == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
+  if (root == HKEY_USERS) return "HKEY_USERS";
+  return nullptr;
+}
+
+// Numbers as text, in a buffer of their own.
+struct NumberText {
+  char text[24];
+};
+
+NumberText Decimal(unsigned long long value) noexcept {
+  char digits[24];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  NumberText out{};
+  for (int index = 0; index < count; ++index) out.text[index] = digits[count - 1 - index];
+  return out;
+}
+
+NumberText Hexadecimal(unsigned long long value, int width) noexcept {
+  NumberText out{};
+  out.text[0] = '0';
+  out.text[1] = 'x';
+  for (int index = 0; index < width; ++index) {
+    out.text[1 + width - index] = "0123456789ABCDEF"[value & 0xF];
+    value >>= 4;
+  }
+  return out;
+}
+
+// One line on the stack. What the call worked on may be cut, marked with "..."; room stays
+// for the end of the line, which always comes whole.
+class TraceLine {
+ public:
+  static constexpr std::size_t kCapacity = 2048;
+  static constexpr std::size_t kSubjectLimit = kCapacity - 160;
+
+  void Append(const char* text) noexcept { AppendWithin(text, kCapacity - 2); }
+  void AppendSubject(const char* text) noexcept {
+    if (!cut_) cut_ = !AppendWithin(text, kSubjectLimit);
+  }
+  // The line's own end, which the sanitising of Copy would turn into '?'.
+  void EndLine() noexcept {
+    text_[length_++] = '\n';
+    text_[length_] = '\0';
+  }
+  const char* c_str() const noexcept { return text_; }
+
+ private:
+  // False when `text` had to be cut to end the line at `limit` bytes with "...".
+  bool AppendWithin(const char* text, std::size_t limit) noexcept {
+    const std::size_t length = std::strlen(text);
+    if (length_ + length <= limit) {
+      Copy(text, length);
+      return true;
+    }
+    Copy(text, limit > length_ + 3 ? limit - 3 - length_ : 0);
+    if (length_ + 3 <= limit) Copy("...", 3);
+    return false;
+  }
+  // A control character would break the line in a viewer; it shows as '?'.
+  void Copy(const char* text, std::size_t length) noexcept {
+    for (std::size_t index = 0; index < length; ++index) {
+      const unsigned char c = static_cast<unsigned char>(text[index]);
+      text_[length_++] = c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    }
+    text_[length_] = '\0';
+  }
+
+  char text_[kCapacity] = {};
+  std::size_t length_ = 0;
+  bool cut_ = false;
+};
+
+void AppendQuoted(TraceLine& line, const char* text) noexcept {
+  line.AppendSubject("\"");
+  line.AppendSubject(text);
+  line.AppendSubject("\"");
+}
+
+void AppendGuid(TraceLine& line, const GUID* guid) noexcept {
+  // StringFromGUID2 writes into the buffer given, without allocating.
+  wchar_t wide[40];
+  char text[40];
+  if (IsNullAddress(guid) || StringFromGUID2(*guid, wide, 40) == 0) {
+    line.AppendSubject("(null)");
+    return;
+  }
+  std::size_t index = 0;
+  for (; wide[index] != L'\0'; ++index) text[index] = static_cast<char>(wide[index]);
+  text[index] = '\0';
+  line.AppendSubject(text);
+}
+
+}  // namespace
+
+void CallTrace::TraceResult(tagQXINTRFCRESULT result, unsigned long code) const noexcept {
+  const NumberText number = Decimal(static_cast<unsigned long>(result));
+  Write(code, Returned{ResultName(result), " (", number.text, ")"});
+}
+
+void CallTrace::TraceHresult(HRESULT result) const noexcept {
+  const NumberText number = Hexadecimal(static_cast<unsigned long>(result), 8);
+  Write(kSuccess, Returned{"HRESULT ", number.text, "", ""});
+}
+
+void CallTrace::Failed(unsigned long code, const char* returned) const noexcept {
+  Write(code, Returned{returned, "", "", ""});
+}
+
+void CallTrace::Write(unsigned long code, const Returned& returned) const noexcept {
+  if (g_traceState == kOff) return;  // the usual answer, decided at the first failure
+  const DWORD lastError = GetLastError();
+  if (!TraceIsOn()) {
+    SetLastError(lastError);
+    return;
+  }
+  TraceLine line;
+  line.Append("Rm7731: ");
+  line.Append(function_);
+  line.Append("(");
+  for (int index = 0; index < subjectCount_; ++index) {
+    const Subject& subject = subjects_[index];
+    const char* text = static_cast<const char*>(subject.what);
+    if (index > 0) line.AppendSubject(", ");
+    switch (subject.kind) {
+      case Kind::Key:
+        if (const char* rootName = RootName(subject.root)) {
+          line.AppendSubject(rootName);
+        } else {
+          line.AppendSubject("HKEY ");
+          line.AppendSubject(Hexadecimal(reinterpret_cast<ULONG_PTR>(subject.root), 2 * sizeof(ULONG_PTR)).text);
+        }
+        line.AppendSubject("\\");
+        line.AppendSubject(text != nullptr ? text : "(null)");
+        break;
+      case Kind::ValueName:
+        if (text == nullptr) line.AppendSubject("(default)");
+        else AppendQuoted(line, text);
+        break;
+      case Kind::Name:
+        if (text == nullptr) line.AppendSubject("(null)");
+        else AppendQuoted(line, text);
+        break;
+      case Kind::File:
+        line.AppendSubject(text != nullptr ? text : "(null)");
+        break;
+      case Kind::Guid:
+        AppendGuid(line, static_cast<const GUID*>(subject.what));
+        break;
+    }
+  }
+  line.Append(") failed: ");
+  if (code != kSuccess) {
+    // Windows codes are small; a code with the top bit set is a failed HRESULT.
+    if ((code & 0x80000000u) != 0) {
+      line.Append("HRESULT ");
+      line.Append(Hexadecimal(code, 8).text);
+    } else {
+      line.Append("Windows code ");
+      line.Append(Decimal(code).text);
+    }
+    line.Append(", ");
+  }
+  line.Append("returned ");
+  for (const char* part : returned.parts) line.Append(part);
+  line.EndLine();
+  g_writer(line.c_str());
+  SetLastError(lastError);
+}
+
+bool TraceSwitchIsOn() noexcept {
+  char value[8];
+  const DWORD length = GetEnvironmentVariableA(kSwitchVariable, value, sizeof(value));
+  if (length > 0 && length < sizeof(value)) return std::strcmp(value, "0") != 0;
+  return RegistrySwitchIsOn(HKEY_CURRENT_USER) || RegistrySwitchIsOn(HKEY_LOCAL_MACHINE);
+}
+
+void SetTraceForTesting(bool on, TraceWriter writer) noexcept {
+  g_writer = writer != nullptr ? writer : &WriteToDebugger;
+  InterlockedExchange(&g_traceState, on ? kOn : kOff);
+}
+
+}  // namespace rm
