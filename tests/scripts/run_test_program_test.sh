@@ -24,6 +24,10 @@ expect 0 "" 'exit 0'
 expect 0 "" 'echo hello; exit 0'
 expect 3 "ended without a result: it printed nothing; exit status 3" 'exit 3'
 expect 253 "0xC00000FD: a stack overflow" 'exit 253'
+# A silent failure at start is tried once more: here the second start succeeds.
+marker=$(mktemp -u)
+expect 0 "printed nothing and ended with exit status 1" "[ -e $marker ] || { touch $marker; exit 1; }"
+rm -f "$marker"
 expect 1 "" 'echo "some.exe: bad argument" >&2; exit 1'
 expect 253 "GoogleTest never printed its summary" 'echo "[ RUN      ] Suite.Case"; exit 253' --gtest_filter=Suite.Case
 expect 1 "" "$summary; echo '[  FAILED  ] Suite.Case'; exit 1" --gtest_filter=Suite.Case

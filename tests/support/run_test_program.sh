@@ -4,14 +4,25 @@
 # without saying why, adds one line saying how it ended: with no output at all, or (a
 # GoogleTest run) without GoogleTest's closing summary, or with a failing status after a summary
 # that passed (a fault on the way out). Without that line such a failure is a bare "Failed".
+#
+# A program that fails within two seconds having printed nothing at all never reached its own
+# code's first line (Wine's loader gave up while starting it: seen about once in a few hundred
+# starts under load, cause not known). It is started once more, and the log says so.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-started=$(date +%s%N)
-"$@" 2>&1 | tee "$log"
-status=${PIPESTATUS[0]}
+run() {
+  started=$(date +%s%N)
+  "$@" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  elapsed=$((($(date +%s%N) - started) / 1000000))
+}
+run "$@"
+if [ "$status" -ne 0 ] && [ ! -s "$log" ] && [ "$elapsed" -lt 2000 ]; then
+  printf 'run_test_program: %s printed nothing and ended with exit status %d after %d ms; starting it once more\n' \
+    "$(printf '%s\n' "$@" | grep -m1 -i '\.exe$' || echo "$1")" "$status" "$elapsed"
+  run "$@"
+fi
 [ "$status" -eq 0 ] && exit 0
-
-elapsed=$((($(date +%s%N) - started) / 1000000))
 how=
 if [ ! -s "$log" ]; then
   how="ended without a result: it printed nothing"
