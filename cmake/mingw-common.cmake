@@ -3,8 +3,8 @@
 #
 # The compiler is clang in mingw mode, with the headers, runtime and libstdc++ of mingw-w64's GCC
 # (posix thread model), linked by lld: unlike GCC it writes CodeView debug information, and lld
-# gathers it into a PDB that Windows debuggers read. Every program of the tree, the module and
-# the tests alike, is built this way.
+# gathers it into a PDB that Windows debuggers read. Every program of the tree is linked this
+# way; on i686 the code built on libstdc++ is compiled by GCC (rm_compile_libstdcxx_code_with_gcc).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${RM_MINGW_ARCH})
 
@@ -29,8 +29,11 @@ set(CMAKE_CXX_FLAGS_INIT
   "-isystem ${RM_GCC_DIR}/include/c++ -isystem ${RM_GCC_DIR}/include/c++/${RM_MINGW_TRIPLE}")
 # GCC's libgcc_eh keeps thread-local data through winpthread, which GCC's driver adds itself;
 # lld resolves libraries wherever they stand on the command line.
+# -B makes clang link GCC's crtbegin.o/crtend.o instead of mingw-w64's: on i686 exceptions unwind
+# with DWARF tables, and only GCC's crtbegin.o registers them with libgcc_eh. Without it every
+# throw ends in a jump to nowhere.
 foreach(kind EXE SHARED MODULE)
-  set(CMAKE_${kind}_LINKER_FLAGS_INIT "-fuse-ld=lld -L${RM_GCC_DIR} -lpthread")
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT "-fuse-ld=lld -B${RM_GCC_DIR} -L${RM_GCC_DIR} -lpthread")
 endforeach()
 
 set(CMAKE_FIND_ROOT_PATH /usr/${RM_MINGW_TRIPLE})
