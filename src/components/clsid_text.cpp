@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "shared/guid_text_form.h"
 
 namespace rm {

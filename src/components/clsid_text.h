@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "common/null_address.h"
+#include "base/null_address.h"
 #include "qx/results.h"
 
 namespace rm {

@@ -15,7 +15,7 @@
 #include <setupapi.h>
 #include <cfgmgr32.h>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace rm {
 

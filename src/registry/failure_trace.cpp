@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "common/null_address.h"
+#include "base/null_address.h"
 #include "registry/registry_primitives.h"
 
 namespace rm {

@@ -21,7 +21,7 @@
 
 #include <windows.h>
 
-#include "common/win_code.h"
+#include "base/win_code.h"
 #include "qx/results.h"
 
 namespace rm {

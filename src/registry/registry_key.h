@@ -12,8 +12,8 @@
 
 #include <windows.h>
 
-#include "common/unique_handle.h"
-#include "common/win_code.h"
+#include "base/unique_handle.h"
+#include "base/win_code.h"
 
 namespace rm {
 

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "common/caller_buffer.h"
-#include "common/win_code.h"
+#include "base/caller_buffer.h"
+#include "base/win_code.h"
 #include "qx/results.h"
 #include "registry/registry_key.h"
 

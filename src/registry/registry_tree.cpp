@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "registry/registry_key.h"
 #include "shared/registry_name_compare.h"
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "component_fixture.h"
 #include "components/component_instantiation.h"
 #include "components/loaded_module_list.h"

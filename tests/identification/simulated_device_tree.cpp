@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace rmtest {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "support/sandboxed_test.h"
 
 namespace rmtest {

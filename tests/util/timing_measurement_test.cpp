@@ -9,7 +9,7 @@
 
 #include "qx/utilities.h"
 #include "support/scratch_folder.h"
-#include "util/timing_measurement.h"
+#include "timing/timing_measurement.h"
 
 namespace rmtest {
 namespace {

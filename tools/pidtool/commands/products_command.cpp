@@ -1,15 +1,15 @@
 // products: every product identification plug-in created as a host creates it, asked for
 // the products the system knows, and released again.
+#include "base/unique_handle.h"
 #include "cli/command_line.h"
-#include "common/unique_handle.h"
-#include "commands/component_queries.h"
 #include "cli/guid_text.h"
 #include "cli/json_writer.h"
-#include "product_identification.h"
 #include "cli/product_record.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
+#include "commands/component_queries.h"
+#include "product_identification.h"
 
 namespace pidtool {
 namespace {

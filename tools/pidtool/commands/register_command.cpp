@@ -2,8 +2,8 @@
 // DllUnregisterServer, as regsvr32 does.
 #include <windows.h>
 
+#include "base/unique_handle.h"
 #include "cli/command_line.h"
-#include "common/unique_handle.h"
 #include "cli/json_writer.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "cli/guid_text.h"
 
 namespace pidtool {

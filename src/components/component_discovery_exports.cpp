@@ -2,8 +2,8 @@
 // is called, read from the machine-wide component registry.
 #include "qx/component_instances.h"
 
-#include "common/caller_buffer.h"
-#include "common/unique_handle.h"
+#include "base/caller_buffer.h"
+#include "base/unique_handle.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "registry/failure_trace.h"

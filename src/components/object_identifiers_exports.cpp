@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "components/value_name_limit.h"

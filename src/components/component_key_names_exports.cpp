@@ -2,7 +2,7 @@
 // open the keys themselves.
 #include <cstring>
 
-#include "common/caller_buffer.h"
+#include "base/caller_buffer.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "qx/component_registration.h"

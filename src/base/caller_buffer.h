@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "common/win_code.h"
+#include "base/win_code.h"
 
 namespace rm {
 
