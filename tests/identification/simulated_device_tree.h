@@ -15,7 +15,8 @@
 namespace rmtest {
 
 struct SimulatedDevice {
-  std::string instanceId;  // "USB\\VID_2E7A&PID_1101\\5&1"; the enumerator is the text before the first '\'
+  // "USB\\VID_2E7A&PID_1101\\5&1"; the enumerator is the text before the first '\'
+  std::string instanceId;
   std::optional<std::string> hardwareIds;  // raw property bytes; none: the property cannot be read
   bool inCaptureClass = true;              // has a KSCATEGORY_CAPTURE interface registered
   bool inAllClasses = true;                // listed by DIGCF_ALLCLASSES
