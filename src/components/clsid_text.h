@@ -19,7 +19,6 @@ constexpr unsigned long kClsidTextCapacity = 40;
 // not give exactly the 38-character braced form: no key path may end at a parent key.
 tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long limit) noexcept;
 
-
 // Parses exactly the braced 38-character form. Anything else (a ProgID, a longer name that
 // starts with a CLSID, a half-valid text) is QXIR_BAD_CLSID_STRING with `*clsid` all zero.
 tagQXINTRFCRESULT ParseCLSIDText(const char* text, GUID* clsid) noexcept;

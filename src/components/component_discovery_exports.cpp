@@ -18,8 +18,8 @@ namespace {
 rm::WinCode EnumerateCategory(const char* categoryKeyPath, GUID* clsids, unsigned long capacity,
                               unsigned long* handled) noexcept {
   rm::UniqueRegKey key;
-  if (const rm::WinCode opened = rm::OpenKey(HKEY_LOCAL_MACHINE, categoryKeyPath, rm::kReadAccess,
-                                             key);
+  if (const rm::WinCode opened =
+          rm::OpenKey(HKEY_LOCAL_MACHINE, categoryKeyPath, rm::kReadAccess, key);
       opened != rm::kSuccess) {
     return opened;
   }

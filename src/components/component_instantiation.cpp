@@ -31,8 +31,9 @@ bool HostExecutableDirectory(FilePath& directory) noexcept {
 
 WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
                                 unsigned long capacity, unsigned long* sizeNeeded) noexcept {
-  const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), kFileValueName,
-                                               path, capacity, sizeNeeded, MissingSize::Unreported);
+  const WinCode read =
+      ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), kFileValueName, path,
+                              capacity, sizeNeeded, MissingSize::Unreported);
   if (read != kSuccess) return read;
 
   // A bare file name belongs to the host: it is looked for beside the host's executable,
@@ -48,8 +49,8 @@ WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
   return kSuccess;
 }
 
-tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
-                                             unsigned long capacity, unsigned long* sizeNeeded,
+tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path, unsigned long capacity,
+                                             unsigned long* sizeNeeded,
                                              WinCode* readCode) noexcept {
   ClsidText clsidText;
   if (const auto refused = ComponentKeyText(clsid, clsidText)) return refused;

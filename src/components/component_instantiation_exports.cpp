@@ -44,7 +44,8 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
   if (getClassObject == nullptr) return call.Returns(QXIR_NO_DLLGETCLASSOBJECT, GetLastError());
 
   IClassFactory* factory = nullptr;
-  const HRESULT gotFactory = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  const HRESULT gotFactory =
+      getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
   // A module that claims success without handing out a factory has failed all the same.
   // compat F11
   if (FAILED(gotFactory) || factory == nullptr) {

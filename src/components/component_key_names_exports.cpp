@@ -66,6 +66,6 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(
     return call.Returns(QXIR_INVALID_PARAMETER);
   }
   return DeliverKeyName(
-      call, rm::UserSettingsKeyPath(clsidText.c_str(), objectIdText.c_str(), client.clientName), buffer,
-      bufferSize, sizeNeeded);
+      call, rm::UserSettingsKeyPath(clsidText.c_str(), objectIdText.c_str(), client.clientName),
+      buffer, bufferSize, sizeNeeded);
 }

@@ -23,16 +23,14 @@ WinCode LastProfileError() noexcept {
 
 WinCode WriteProfile(const char* section, const char* key, const char* value,
                      const char* fileName) noexcept {
-  return WritePrivateProfileStringA(section, key, value, fileName) ? kSuccess
-                                                                   : LastProfileError();
+  return WritePrivateProfileStringA(section, key, value, fileName) ? kSuccess : LastProfileError();
 }
 
 // Reads one value, or with a null key the section's key-name list. The service returns the
 // character count without the terminator; a cut value comes back as size - 1, a cut list as
 // size - 2 (the list's own final NUL is not counted, so the list is count + 1 bytes).
-WinCode ReadProfileText(const char* fileName, const char* section, const char* key,
-                        char* buffer, unsigned long bufferSize,
-                        unsigned long* sizeNeeded) noexcept {
+WinCode ReadProfileText(const char* fileName, const char* section, const char* key, char* buffer,
+                        unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
   // A size probe with nowhere to put the answer.
   if (buffer == nullptr && sizeNeeded == nullptr) return kInvalidParameter;
   const DWORD cutMargin = key == nullptr ? 2 : 1;

@@ -28,7 +28,7 @@ struct CQXGlobalMemObj::GlobalMemRecord {
 
   HANDLE mapping = nullptr;
   void* view = nullptr;  // null while no block is held: before Create and after Destroy
-  LONG references = 1;  // objects referring to this record
+  LONG references = 1;   // objects referring to this record
 
   void AddReference() noexcept { InterlockedIncrement(&references); }
   static void Release(GlobalMemRecord* record) noexcept {
@@ -73,8 +73,7 @@ void* CQXGlobalMemObj::Create(unsigned long size, const char* name, int* already
     return nullptr;
   }
 
-  HANDLE created =
-      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+  HANDLE created = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
   const DWORD createCode = GetLastError();  // ERROR_ALREADY_EXISTS even on success
   rm::UniqueFileMapping mapping(created);
   if (!mapping) {

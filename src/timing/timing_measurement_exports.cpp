@@ -6,8 +6,8 @@
 
 int QXMeasureTiming(int start, LARGE_INTEGER* frequency, LARGE_INTEGER* startCount,
                     unsigned long* elapsed, const char* caption, const char* logText) noexcept {
-  const int measured = rm::MeasureTiming(rm::SystemTimingPlatform(), start, frequency,
-                                        startCount, elapsed, caption, logText);
+  const int measured = rm::MeasureTiming(rm::SystemTimingPlatform(), start, frequency, startCount,
+                                         elapsed, caption, logText);
   if (measured == 0) rm::CallTrace("QXMeasureTiming").Failed(rm::kSuccess, "0");
   return measured;
 }

@@ -23,7 +23,7 @@ struct SimulatedDevice {
   bool attached = true;                    // detached: found only as a phantom, status unreadable
   bool statusReadable = true;
   bool driverLoaded = true;
-  std::string driverKey;                   // path below HKEY_LOCAL_MACHINE; empty: no driver key
+  std::string driverKey;  // path below HKEY_LOCAL_MACHINE; empty: no driver key
 };
 
 // A multi-string from its strings: each gets its NUL, then the closing empty string.

@@ -13,7 +13,8 @@ namespace rmtest {
 class LeakCheckedTest : public SandboxedTest {
  protected:
   void TearDown() override {
-    EXPECT_EQ(rm::LiveHandleCountTotal(), handlesBefore_) << "a call left a handle or heap block open";
+    EXPECT_EQ(rm::LiveHandleCountTotal(), handlesBefore_)
+        << "a call left a handle or heap block open";
   }
 
  private:
