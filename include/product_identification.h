@@ -8,9 +8,9 @@
 // before EnumerateProducts returns.
 
 #include <windows.h>
-#include <unknwn.h>
 #include <cstddef>
 #include <cstdint>
+#include <unknwn.h>
 
 // {5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}
 inline constexpr CLSID CLSID_ProductIdentificationPlugin = {
@@ -38,17 +38,17 @@ constexpr std::uint32_t kProductKindSecond = 0x00010001;
 // One product. The record and the texts it points to are valid only until the callback
 // returns: copy what you want to keep.
 struct ProductInfo {
-  std::uint32_t size;               // sizeof(ProductInfo): 72 on 32-bit, 88 on 64-bit Windows
-  std::uint8_t productCode[8];      // 64-bit product code, most significant byte first
-  const char* productName;          // product name from the driver key; may be empty
-  const char* driverName;           // the same text as productName
-  const char* auxName;              // always empty for this camera model
-  std::uint32_t productKind;        // kProductKindFirst, kProductKindSecond or 0
-  std::uint32_t flags;              // kProductInfoActive when the driver is loaded
-  VersionBlock auxVersion;          // {16, 0, 0, 0}
-  std::uint32_t auxLanguageMask;    // 1
-  VersionBlock driverVersion;       // {16, major, minor, build}; zeros when unknown
-  std::uint32_t driverLanguageMask; // installed UI languages; bit 0 = en-US
+  std::uint32_t size;                // sizeof(ProductInfo): 72 on 32-bit, 88 on 64-bit Windows
+  std::uint8_t productCode[8];       // 64-bit product code, most significant byte first
+  const char* productName;           // product name from the driver key; may be empty
+  const char* driverName;            // the same text as productName
+  const char* auxName;               // always empty for this camera model
+  std::uint32_t productKind;         // kProductKindFirst, kProductKindSecond or 0
+  std::uint32_t flags;               // kProductInfoActive when the driver is loaded
+  VersionBlock auxVersion;           // {16, 0, 0, 0}
+  std::uint32_t auxLanguageMask;     // 1
+  VersionBlock driverVersion;        // {16, major, minor, build}; zeros when unknown
+  std::uint32_t driverLanguageMask;  // installed UI languages; bit 0 = en-US
 };
 
 // Receives each product record and the context given to EnumerateProducts; its result is
@@ -72,8 +72,8 @@ IProductIdentification : public IUnknown {
 };
 
 #ifdef __MINGW32__
-__CRT_UUID_DECL(IProductIdentification, 0x8A4D0E63, 0x2F71, 0x4B9C, 0x9E, 0x25, 0xC7, 0xD1,
-                0x44, 0x0A, 0x3B, 0x86)
+__CRT_UUID_DECL(IProductIdentification, 0x8A4D0E63, 0x2F71, 0x4B9C, 0x9E, 0x25, 0xC7, 0xD1, 0x44,
+                0x0A, 0x3B, 0x86)
 #endif
 
 // The layout is an interface with the host. Field order and the widths of the non-pointer

@@ -3,7 +3,7 @@
 // library; every function has C++ linkage and returns a tagQXINTRFCRESULT unless its
 // declaration says otherwise.
 
-#include "qx/results.h"
-#include "qx/registry.h"
 #include "qx/components.h"
+#include "qx/registry.h"
+#include "qx/results.h"
 #include "qx/utilities.h"

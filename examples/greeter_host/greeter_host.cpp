@@ -49,9 +49,8 @@ bool UseGreeter(const GUID& clsid) {
 
   if (!SetGreeting(clsid, "Good morning")) return false;
   ISampleGreeter* greeter = nullptr;
-  const tagQXINTRFCRESULT created = QXCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
-                                                     IID_ISampleGreeter,
-                                                     reinterpret_cast<void**>(&greeter));
+  const tagQXINTRFCRESULT created = QXCreateInstance(
+      clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGreeter, reinterpret_cast<void**>(&greeter));
   if (created != QXIR_SUCCESS) {
     printf("  QXCreateInstance returned %d\n", static_cast<int>(created));
     return false;

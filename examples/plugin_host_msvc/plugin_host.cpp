@@ -53,7 +53,8 @@ int main() {
       continue;
     }
     unsigned products = 0;
-    const HRESULT enumerated = plugin->EnumerateProducts(PrintProduct, reinterpret_cast<ULONG_PTR>(&products));
+    const HRESULT enumerated =
+        plugin->EnumerateProducts(PrintProduct, reinterpret_cast<ULONG_PTR>(&products));
     plugin->Release();
     printf("%s: EnumerateProducts returned 0x%08lX, %u product(s)\n", name,
            static_cast<unsigned long>(enumerated), products);

@@ -1,5 +1,6 @@
 #pragma once
-// Component discovery and instantiation: the components of a category, their friendly names, creating an instance from a component's module and releasing unused modules.
+// Component discovery and instantiation: the components of a category, their friendly names,
+// creating an instance from a component's module and releasing unused modules.
 
 #include <windows.h>
 #include <unknwn.h>

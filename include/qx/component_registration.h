@@ -1,10 +1,11 @@
 #pragma once
-// Component registry key names and registration: CLSID text, the key names of a component and of an object's settings, registering and unregistering components.
+// Component registry key names and registration: CLSID text, the key names of a component and of an
+// object's settings, registering and unregistering components.
 
 #include <windows.h>
 
-#include "qx/results.h"
 #include "qx/components.h"
+#include "qx/results.h"
 
 // Writes the braced text of `clsid` ("{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", 39 bytes with
 // the NUL). A buffer of fewer than 39 bytes gives QXIR_BUFFER_TOO_SMALL and is left as it
@@ -30,12 +31,9 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForComponent(const GUID& clsid, char*
 // Same buffer protocol as above. A client name not terminated within its record gives
 // QXIR_INVALID_PARAMETER. Results: QXIR_SUCCESS, QXIR_BAD_CLSID, QXIR_BAD_OBJECT_ID,
 // QXIR_BUFFER_TOO_SMALL, QXIR_INVALID_PARAMETER.
-tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(const GUID& clsid,
-                                                             const GUID& objectId,
-                                                             const tagQXCLIENTID& client,
-                                                             int defaultSettings, char* buffer,
-                                                             unsigned long bufferSize,
-                                                             unsigned long* sizeNeeded) noexcept;
+tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(
+    const GUID& clsid, const GUID& objectId, const tagQXCLIENTID& client, int defaultSettings,
+    char* buffer, unsigned long bufferSize, unsigned long* sizeNeeded) noexcept;
 
 // Registers a component under HKEY_LOCAL_MACHINE: the friendly name and "File" (the full
 // path of `module`) in its component key and, when `category` is not null, the friendly name
@@ -49,9 +47,8 @@ tagQXINTRFCRESULT QXRegisterServer(HINSTANCE module, const GUID& clsid, const ch
 
 // As QXRegisterServer; with `referenceCounted` non-zero, "File" holds only the module's file
 // name and "RefCount" counts the registrations not yet undone.
-tagQXINTRFCRESULT QXRegisterServerEx(HINSTANCE module, const GUID& clsid,
-                                     const char* friendlyName, const char* category,
-                                     const char* unused1, const char* unused2,
+tagQXINTRFCRESULT QXRegisterServerEx(HINSTANCE module, const GUID& clsid, const char* friendlyName,
+                                     const char* category, const char* unused1, const char* unused2,
                                      int referenceCounted) noexcept;
 
 // Undoes one registration. While "RefCount" stays above zero only the count goes down;

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "qx/results.h"
 #include "qx/components.h"
+#include "qx/results.h"
 
 // Component properties: values of the component key under HKEY_LOCAL_MACHINE. A null or empty
 // name addresses the key's default value (the friendly name). Saving creates missing keys.
@@ -14,8 +14,7 @@ tagQXINTRFCRESULT QXSaveComponentPropertyValue(const GUID& clsid, const char* pr
 // A null buffer is a size probe (*size receives the stored size, *type is left alone). A buffer
 // that is too small gives QXIR_REGISTRY_ERROR with the size needed in *size.
 tagQXINTRFCRESULT QXRetrieveComponentPropertyValue(const GUID& clsid, const char* propertyName,
-                                                   tagQXVALUETYPE* type,
-                                                   unsigned char* const data,
+                                                   tagQXVALUETYPE* type, unsigned char* const data,
                                                    unsigned long bufferSize,
                                                    unsigned long* size) noexcept;
 

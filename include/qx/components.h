@@ -15,6 +15,6 @@ struct tagQXCLIENTID {
   char clientName[256];  // at most 255 characters and the NUL
 };
 
-#include "qx/component_registration.h"
 #include "qx/component_instances.h"
+#include "qx/component_registration.h"
 #include "qx/component_settings.h"

@@ -1,5 +1,6 @@
 #pragma once
-// Registry values and key trees: read, write, create and delete values and keys under any open root, delete or copy whole key trees.
+// Registry values and key trees: read, write, create and delete values and keys under any open
+// root, delete or copy whole key trees.
 
 #include <windows.h>
 
@@ -13,15 +14,14 @@
 // small: a success always hands back terminated text. A value of another type gives
 // QXIR_REGISTRY_ERROR (its bytes have been copied). A null sizeNeeded where a size must be
 // reported gives QXIR_REGISTRY_ERROR.
-tagQXINTRFCRESULT QXGetRegistryStringValueData(HKEY root, const char* subKey,
-                                               const char* valueName, char* buffer,
-                                               unsigned long bufferSize,
+tagQXINTRFCRESULT QXGetRegistryStringValueData(HKEY root, const char* subKey, const char* valueName,
+                                               char* buffer, unsigned long bufferSize,
                                                unsigned long* sizeNeeded) noexcept;
 
 // Stores `text` with its terminator as a REG_SZ value, creating root\subKey and every missing
 // level above it. A null text gives QXIR_REGISTRY_ERROR and creates nothing.
-tagQXINTRFCRESULT QXSetRegistryStringValueData(HKEY root, const char* subKey,
-                                               const char* valueName, const char* text) noexcept;
+tagQXINTRFCRESULT QXSetRegistryStringValueData(HKEY root, const char* subKey, const char* valueName,
+                                               const char* text) noexcept;
 
 // Creates root\subKey and every missing level above it; an existing key is left as it is.
 tagQXINTRFCRESULT QXAddRegistryKey(HKEY root, const char* subKey) noexcept;
@@ -42,6 +42,5 @@ tagQXINTRFCRESULT QXDeleteRegistryKey(HKEY root, const char* subKey) noexcept;
 // source key (a copy into its own sub-tree through a second handle keeps making one) gives
 // QXIR_REGISTRY_ERROR, with nothing created past that depth; QXDeleteRegistryKey has the same
 // limit and then deletes nothing.
-tagQXINTRFCRESULT QXCopyRegistryKey(HKEY sourceRoot, HKEY destinationRoot,
-                                    const char* sourceSubKey,
+tagQXINTRFCRESULT QXCopyRegistryKey(HKEY sourceRoot, HKEY destinationRoot, const char* sourceSubKey,
                                     const char* destinationSubKey) noexcept;

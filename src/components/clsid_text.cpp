@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "shared/guid_text_form.h"
 
 namespace rm {
@@ -13,7 +13,9 @@ namespace {
 constexpr std::size_t kClsidTextLength = kClsidTextLimit - 1;  // "{8-4-4-4-12}"
 static_assert(kClsidTextLength == kGuidTextLength, "the key-name text is the braced GUID text");
 
-bool IsBracedClsidText(const char* text) noexcept { return IsBracedGuidText(text, std::strlen(text)); }
+bool IsBracedClsidText(const char* text) noexcept {
+  return IsBracedGuidText(text, std::strlen(text));
+}
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "common/null_address.h"
+#include "base/null_address.h"
 #include "qx/results.h"
 
 namespace rm {
@@ -18,7 +18,6 @@ constexpr unsigned long kClsidTextCapacity = 40;
 // QXIR_BAD_CLSID, with nothing stored, for a null reference and whenever the conversion does
 // not give exactly the 38-character braced form: no key path may end at a parent key.
 tagQXINTRFCRESULT FormatCLSIDText(const GUID& clsid, char* buffer, unsigned long limit) noexcept;
-
 
 // Parses exactly the braced 38-character form. Anything else (a ProgID, a longer name that
 // starts with a CLSID, a half-valid text) is QXIR_BAD_CLSID_STRING with `*clsid` all zero.

@@ -1,26 +1,18 @@
-// QXCreateInstance and QXFreeUnusedLibraries: creating a component by loading its module
-// directly and asking the module's class factory, and releasing modules no longer in use.
+// Finding the module file that serves a component: its "File" value, resolved beside the host's
+// executable when it is a bare file name.
 #include "components/component_instantiation.h"
 
 #include <shlwapi.h>
 
 #include <cstring>
-#include <utility>
 
-#include "common/path_builder.h"
-#include "common/unique_handle.h"
+#include "base/path_builder.h"
 #include "components/clsid_text.h"
-#include "components/loaded_module_list.h"
 #include "components/registry_layout.h"
-#include "qx/component_instances.h"
-#include "registry/failure_trace.h"
 #include "registry/registry_primitives.h"
 #include "registry/result_mapping.h"
 
 namespace rm {
-
-using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
-
 namespace {
 
 // The directory of the host's executable with its trailing backslash, or false when the
@@ -39,8 +31,9 @@ bool HostExecutableDirectory(FilePath& directory) noexcept {
 
 WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
                                 unsigned long capacity, unsigned long* sizeNeeded) noexcept {
-  const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), kFileValueName,
-                                               path, capacity, sizeNeeded, MissingSize::Unreported);
+  const WinCode read =
+      ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), kFileValueName, path,
+                              capacity, sizeNeeded, MissingSize::Unreported);
   if (read != kSuccess) return read;
 
   // A bare file name belongs to the host: it is looked for beside the host's executable,
@@ -56,8 +49,8 @@ WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
   return kSuccess;
 }
 
-tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
-                                             unsigned long capacity, unsigned long* sizeNeeded,
+tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path, unsigned long capacity,
+                                             unsigned long* sizeNeeded,
                                              WinCode* readCode) noexcept {
   ClsidText clsidText;
   if (const auto refused = ComponentKeyText(clsid, clsidText)) return refused;
@@ -69,55 +62,3 @@ tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
 }
 
 }  // namespace rm
-
-tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned long,
-                                   const GUID& iid, void** object) noexcept {
-  rm::CallTrace call("QXCreateInstance");
-  call.Guid(&clsid);
-  // compat F01 F05
-  if (object == nullptr || rm::IsNullAddress(&iid)) return call.Returns(QXIR_INVALID_PARAMETER);
-  *object = nullptr;
-
-  char path[rm::kFilePathCapacity];
-  rm::WinCode readCode = rm::kSuccess;
-  const tagQXINTRFCRESULT resolved =
-      rm::ResolveComponentModulePath(clsid, path, sizeof(path), nullptr, &readCode);
-  if (resolved != QXIR_SUCCESS) return call.Returns(resolved, readCode);
-  call.File(path);
-
-  // The list entry is taken before the module is loaded: once an instance exists, listing
-  // its module cannot fail. Without memory for it, nothing is loaded.
-  rm::LoadedModuleEntryPtr entry = rm::NewLoadedModuleEntry();
-  if (!entry) return call.Returns(QXIR_LOADLIBRARY_FAILED, ERROR_NOT_ENOUGH_MEMORY);
-
-  // Every return before the module is listed unloads it again.
-  rm::UniqueModule module(LoadLibraryA(path));
-  if (!module) return call.Returns(QXIR_LOADLIBRARY_FAILED, GetLastError());
-
-  auto getClassObject = reinterpret_cast<rm::GetClassObjectFunction>(
-      GetProcAddress(module.get(), "DllGetClassObject"));
-  if (getClassObject == nullptr) return call.Returns(QXIR_NO_DLLGETCLASSOBJECT, GetLastError());
-
-  IClassFactory* factory = nullptr;
-  const HRESULT gotFactory = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-  // A module that claims success without handing out a factory has failed all the same.
-  // compat F11
-  if (FAILED(gotFactory) || factory == nullptr) {
-    return call.Returns(QXIR_GETCLASSOBJECT_FAILED, FAILED(gotFactory) ? gotFactory : 0);
-  }
-
-  const HRESULT created = factory->CreateInstance(outer, iid, object);
-  factory->Release();
-  // A factory that claims success without an object has failed too; the module is freed
-  // below, as on every failure, and the caller never sees what a failed call left behind.
-  // compat F11
-  if (FAILED(created) || *object == nullptr) {
-    *object = nullptr;
-    return call.Returns(QXIR_CREATEINSTANCE_FAILED, FAILED(created) ? created : 0);
-  }
-
-  rm::AppendLoadedModule(std::move(entry), module.release());
-  return call.Returns(QXIR_SUCCESS);
-}
-
-void QXFreeUnusedLibraries() noexcept { rm::FreeUnusedLoadedModules(); }

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "common/path_builder.h"
-#include "common/win_code.h"
+#include "base/path_builder.h"
+#include "base/win_code.h"
 #include "qx/results.h"
 
 namespace rm {
@@ -20,8 +20,8 @@ WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
 // reports it: QXIR_BAD_CLSID, QXIR_INVALID_PARAMETER (no buffer), QXIR_KEY_NOT_FOUND (no
 // value, or one that does not fit), QXIR_ACCESS_DENIED. *readCode (may be null) receives the
 // Windows code behind a failed read.
-tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path,
-                                             unsigned long capacity, unsigned long* sizeNeeded,
+tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path, unsigned long capacity,
+                                             unsigned long* sizeNeeded,
                                              WinCode* readCode = nullptr) noexcept;
 
 }  // namespace rm

@@ -2,12 +2,12 @@
 
 #include <shlwapi.h>
 
-#include "common/path_builder.h"
-#include "common/unique_handle.h"
+#include "base/path_builder.h"
+#include "base/unique_handle.h"
 #include "components/registry_layout.h"
+#include "registry/registry_key.h"
 #include "registry/registry_primitives.h"
 #include "registry/registry_tree.h"
-#include "registry/registry_key.h"
 
 namespace rm {
 namespace {

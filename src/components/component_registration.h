@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "common/path_builder.h"
-#include "common/win_code.h"
+#include "base/path_builder.h"
+#include "base/win_code.h"
 
 namespace rm {
 

@@ -42,7 +42,10 @@ RegistryPath UserSettingsKeyPath(const char* clsidText, const char* objectIdText
                                  const char* clientName) noexcept {
   RegistryPath path = ObjectKeyPath(clsidText, objectIdText);
   const bool unnamed = clientName == nullptr || clientName[0] == '\0';
-  path.append("\\").append(kUserSettingsKeyName).append("\\").append(unnamed ? kDefaultClientName : clientName);
+  path.append("\\")
+      .append(kUserSettingsKeyName)
+      .append("\\")
+      .append(unnamed ? kDefaultClientName : clientName);
   return path;
 }
 

@@ -5,7 +5,7 @@
 // call (QXIR_INVALID_PARAMETER) before touching the registry.
 // compat F13
 
-#include "common/path_builder.h"
+#include "base/path_builder.h"
 #include "shared/registry_layout_names.h"
 
 namespace rm {

@@ -3,7 +3,7 @@
 // the same 1023 characters as every registry path, so an over-long property or object name is
 // refused instead of reaching the registry.
 
-#include "common/path_builder.h"
+#include "base/path_builder.h"
 
 namespace rm {
 

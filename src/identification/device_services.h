@@ -12,10 +12,10 @@
 // is read directly for the same reason.
 
 #include <windows.h>
-#include <setupapi.h>
 #include <cfgmgr32.h>
+#include <setupapi.h>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace rm {
 
@@ -44,8 +44,7 @@ class DeviceServices {
   virtual CONFIGRET LocateDevNode(DEVINST* node, const char* deviceId, ULONG flags) noexcept = 0;
   // CM_Open_DevNode_Key
   virtual CONFIGRET OpenDevNodeKey(DEVINST node, REGSAM access, ULONG hardwareProfile,
-                                   REGDISPOSITION disposition, HKEY* key,
-                                   ULONG flags) noexcept = 0;
+                                   REGDISPOSITION disposition, HKEY* key, ULONG flags) noexcept = 0;
   // GetWindowsDirectoryA
   virtual UINT WindowsDirectory(char* buffer, UINT size) noexcept = 0;
   // GetSystemDirectoryA
@@ -75,7 +74,8 @@ inline void GiveBackDeviceSet(DeviceSet set) noexcept {
 }
 }  // namespace detail
 
-using UniqueDeviceSet = UniqueHandle<DeviceSet, detail::GiveBackDeviceSet, HandleKind::DeviceInfoSet>;
+using UniqueDeviceSet =
+    UniqueHandle<DeviceSet, detail::GiveBackDeviceSet, HandleKind::DeviceInfoSet>;
 
 // Guards a set the services handed out; INVALID_HANDLE_VALUE (their failure) guards nothing.
 inline UniqueDeviceSet TakeDeviceSet(DeviceServices& services, HDEVINFO handle) noexcept {

@@ -22,12 +22,14 @@ constexpr std::size_t kMaxHardwareIdLength = kDeviceTextCapacity - 1;
 
 // True for an ID the walks can search for: not null and at most 259 characters.
 inline bool IsSearchableHardwareId(const char* hardwareId) noexcept {
-  return hardwareId != nullptr && ::strnlen(hardwareId, kDeviceTextCapacity) <= kMaxHardwareIdLength;
+  return hardwareId != nullptr &&
+         ::strnlen(hardwareId, kDeviceTextCapacity) <= kMaxHardwareIdLength;
 }
 
 // Clears the working buffer and reads the node's hardware-ID list into it; false when the
 // list cannot be read or does not fit.
-inline bool ReadHardwareIdList(DeviceServices& services, DEVINST node, WorkingBuffer& working) noexcept {
+inline bool ReadHardwareIdList(DeviceServices& services, DEVINST node,
+                               WorkingBuffer& working) noexcept {
   std::memset(working, 0, sizeof working);
   ULONG length = sizeof working;
   return services.GetDevNodeRegistryProperty(node, CM_DRP_HARDWAREID, nullptr, working, &length,

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "identification/language_table.h"
 
 namespace rm {

@@ -12,6 +12,8 @@ struct LanguageEntry {
   const char* tag;
 };
 
+// One row per bit of the mask.
+// clang-format off
 inline constexpr LanguageEntry kLanguageTable[] = {
     {0x0409, "en-US"},
     {0x0404, "zh-TW"},
@@ -33,6 +35,7 @@ inline constexpr LanguageEntry kLanguageTable[] = {
     {0x041D, "sv-SE"},
     {0x041E, "th-TH"},
 };
+// clang-format on
 inline constexpr std::uint32_t kLanguageCount = sizeof kLanguageTable / sizeof kLanguageTable[0];
 static_assert(kLanguageCount == 19, "bits 0 to 18");
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/path_builder.h"
+#include "base/path_builder.h"
 #include "identification/device_walks.h"
 #include "identification/driver_version.h"
 #include "registry/registry_key.h"

@@ -23,7 +23,8 @@ VersionBlock MakeVersionBlock(std::int32_t major, std::int32_t minor, std::int32
 
 // The system directory, a backslash and the language resource file name, in `buffer`.
 // False, with nothing built, when the directory cannot be read or the path would not fit.
-bool BuildLanguageResourcePath(DeviceServices& services, char (&buffer)[kDeviceTextCapacity]) noexcept {
+bool BuildLanguageResourcePath(DeviceServices& services,
+                               char (&buffer)[kDeviceTextCapacity]) noexcept {
   const UINT length = services.SystemDirectory(buffer, sizeof buffer);
   constexpr std::size_t kTailLength = 1 + sizeof kLanguageResourceFileName - 1;  // "\" + name
   if (length == 0 || length + kTailLength >= sizeof buffer) {

@@ -26,7 +26,8 @@ struct ClassTableInitialiser {
     g_classTable[0].extraString2 = nullptr;
   }
 };
-ClassTableInitialiser g_classTableInitialiser __attribute__((init_priority(kClassTableInitPriority)));
+ClassTableInitialiser g_classTableInitialiser
+    __attribute__((init_priority(kClassTableInitPriority)));
 }  // namespace
 
 void OnProcessAttach(HINSTANCE module) noexcept {

@@ -18,8 +18,8 @@ HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::NonDelegatingQueryInterfa
   return ComObjectBase::NonDelegatingQueryInterface(iid, out);
 }
 
-HRESULT STDMETHODCALLTYPE ProductIdentificationPlugin::EnumerateProducts(ProductInfoCallback callback,
-                                                                         ULONG_PTR context) {
+HRESULT STDMETHODCALLTYPE
+ProductIdentificationPlugin::EnumerateProducts(ProductInfoCallback callback, ULONG_PTR context) {
   // compat F05
   if (callback == nullptr) return E_POINTER;  // nothing to report to: no walk
   EnumerateKnownProducts(Win32DeviceServices(), callback, context);

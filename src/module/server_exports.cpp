@@ -1,13 +1,16 @@
-// The COM server exports DllGetClassObject and DllCanUnloadNow.
+// The COM server exports: DllGetClassObject and DllCanUnloadNow, and DllRegisterServer and
+// DllUnregisterServer, which enter the class table in the component registry.
 #include <windows.h>
 #include <unknwn.h>
 
 #include <cstring>
 #include <new>
 
-#include "common/null_address.h"
+#include "base/null_address.h"
 #include "module/module_state.h"
 #include "module/plugin_class_factory.h"
+#include "module/server_registration.h"
+#include "qx/component_registration.h"
 #include "registry/failure_trace.h"
 
 using rm::g_classCount;
@@ -44,4 +47,13 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
 STDAPI DllCanUnloadNow() {
   // compat C09 C10
   return (rm::g_liveObjectCount != 0 || rm::g_lockCount > 0) ? S_FALSE : S_OK;
+}
+
+STDAPI DllRegisterServer() {
+  return rm::RegisterClassTableRows(rm::g_classTable, rm::g_classCount, rm::g_moduleHandle,
+                                    &QXRegisterServer);
+}
+
+STDAPI DllUnregisterServer() {
+  return rm::UnregisterClassTableRows(rm::g_classTable, rm::g_classCount, &QXUnregisterServer);
 }

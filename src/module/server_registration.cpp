@@ -1,5 +1,5 @@
-// The COM server exports DllRegisterServer and DllUnregisterServer. They write no COM class
-// keys: each class goes into the component registry, where hosts look for it by category.
+// Self-registration: each class table row is entered in the component registry, where hosts
+// look for it by category; no COM class keys are written.
 #include "module/server_registration.h"
 
 #include <olectl.h>
@@ -44,12 +44,3 @@ HRESULT UnregisterClassTableRows(const ClassTableEntry* rows, LONG count,
 }
 
 }  // namespace rm
-
-STDAPI DllRegisterServer() {
-  return rm::RegisterClassTableRows(rm::g_classTable, rm::g_classCount, rm::g_moduleHandle,
-                                    &QXRegisterServer);
-}
-
-STDAPI DllUnregisterServer() {
-  return rm::UnregisterClassTableRows(rm::g_classTable, rm::g_classCount, &QXUnregisterServer);
-}

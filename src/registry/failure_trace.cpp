@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "common/null_address.h"
+#include "base/null_address.h"
 #include "registry/registry_primitives.h"
 
 namespace rm {
@@ -196,7 +196,8 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
           line.AppendSubject(rootName);
         } else {
           line.AppendSubject("HKEY ");
-          line.AppendSubject(Hexadecimal(reinterpret_cast<ULONG_PTR>(subject.root), 2 * sizeof(ULONG_PTR)).text);
+          line.AppendSubject(
+              Hexadecimal(reinterpret_cast<ULONG_PTR>(subject.root), 2 * sizeof(ULONG_PTR)).text);
         }
         line.AppendSubject("\\");
         line.AppendSubject(text != nullptr ? text : "(null)");
@@ -209,12 +210,8 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
         if (text == nullptr) line.AppendSubject("(null)");
         else AppendQuoted(line, text);
         break;
-      case Kind::File:
-        line.AppendSubject(text != nullptr ? text : "(null)");
-        break;
-      case Kind::Guid:
-        AppendGuid(line, static_cast<const GUID*>(subject.what));
-        break;
+      case Kind::File: line.AppendSubject(text != nullptr ? text : "(null)"); break;
+      case Kind::Guid: AppendGuid(line, static_cast<const GUID*>(subject.what)); break;
     }
   }
   line.Append(") failed: ");

@@ -21,7 +21,7 @@
 
 #include <windows.h>
 
-#include "common/win_code.h"
+#include "base/win_code.h"
 #include "qx/results.h"
 
 namespace rm {
@@ -42,7 +42,8 @@ class CallTrace {
 
   // Returns `result`, tracing it first when it is a failure. `code` is the Windows code behind
   // it, or a failed HRESULT; 0 when the call was refused without one.
-  tagQXINTRFCRESULT Returns(tagQXINTRFCRESULT result, unsigned long code = kSuccess) const noexcept {
+  tagQXINTRFCRESULT Returns(tagQXINTRFCRESULT result,
+                            unsigned long code = kSuccess) const noexcept {
     if (result != QXIR_SUCCESS) TraceResult(result, code);
     return result;
   }

@@ -7,9 +7,8 @@
 #include "registry/registry_tree.h"
 #include "registry/result_mapping.h"
 
-tagQXINTRFCRESULT QXGetRegistryStringValueData(HKEY root, const char* subKey,
-                                               const char* valueName, char* buffer,
-                                               unsigned long bufferSize,
+tagQXINTRFCRESULT QXGetRegistryStringValueData(HKEY root, const char* subKey, const char* valueName,
+                                               char* buffer, unsigned long bufferSize,
                                                unsigned long* sizeNeeded) noexcept {
   rm::CallTrace call("QXGetRegistryStringValueData");
   call.Key(root, subKey).ValueName(valueName);
@@ -18,8 +17,8 @@ tagQXINTRFCRESULT QXGetRegistryStringValueData(HKEY root, const char* subKey,
   return call.Returns(rm::MapByRegistryReadRule(code), code);
 }
 
-tagQXINTRFCRESULT QXSetRegistryStringValueData(HKEY root, const char* subKey,
-                                               const char* valueName, const char* text) noexcept {
+tagQXINTRFCRESULT QXSetRegistryStringValueData(HKEY root, const char* subKey, const char* valueName,
+                                               const char* text) noexcept {
   rm::CallTrace call("QXSetRegistryStringValueData");
   call.Key(root, subKey).ValueName(valueName);
   const rm::WinCode code = rm::WriteRegistryStringValue(root, subKey, valueName, text);
@@ -48,8 +47,7 @@ tagQXINTRFCRESULT QXDeleteRegistryKey(HKEY root, const char* subKey) noexcept {
   return call.Returns(rm::MapByRegistryRule(code), code);
 }
 
-tagQXINTRFCRESULT QXCopyRegistryKey(HKEY sourceRoot, HKEY destinationRoot,
-                                    const char* sourceSubKey,
+tagQXINTRFCRESULT QXCopyRegistryKey(HKEY sourceRoot, HKEY destinationRoot, const char* sourceSubKey,
                                     const char* destinationSubKey) noexcept {
   rm::CallTrace call("QXCopyRegistryKey");
   call.Key(sourceRoot, sourceSubKey).Key(destinationRoot, destinationSubKey);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/caller_buffer.h"
+#include "base/caller_buffer.h"
 
 namespace rm {
 

@@ -12,14 +12,14 @@
 
 #include <windows.h>
 
-#include "common/unique_handle.h"
-#include "common/win_code.h"
+#include "base/unique_handle.h"
+#include "base/win_code.h"
 
 namespace rm {
 
 // Access masks, fixed per operation.
-constexpr REGSAM kReadAccess = KEY_READ;          // 0x20019
-constexpr REGSAM kWriteAccess = KEY_WRITE;        // 0x20006
+constexpr REGSAM kReadAccess = KEY_READ;    // 0x20019
+constexpr REGSAM kWriteAccess = KEY_WRITE;  // 0x20006
 // compat C15
 constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
 
@@ -27,9 +27,11 @@ namespace detail {
 
 // Forwarders rather than constexpr pointers: the address of an imported function is no
 // compile-time constant for clang.
-#define RM_REGISTRY_CALL(name, function) \
-  template <typename... Args>            \
-  static LSTATUS name(Args... args) noexcept { return function(args...); }
+#define RM_REGISTRY_CALL(name, function)       \
+  template <typename... Args>                  \
+  static LSTATUS name(Args... args) noexcept { \
+    return function(args...);                  \
+  }
 
 template <typename Char>
 struct RegistryCalls;
@@ -63,15 +65,16 @@ struct RegistryCalls<wchar_t> {
 // Opens root\subKey with `access` into `key`.
 template <typename Char>
 WinCode OpenKey(HKEY root, const Char* subKey, REGSAM access, UniqueRegKey& key) noexcept {
-  return static_cast<WinCode>(detail::RegistryCalls<Char>::Open(root, subKey, 0, access, key.put()));
+  return static_cast<WinCode>(
+      detail::RegistryCalls<Char>::Open(root, subKey, 0, access, key.put()));
 }
 
 // Opens root\subKey for writing, creating it and every missing level above it.
 template <typename Char>
 WinCode CreateKey(HKEY root, const Char* subKey, UniqueRegKey& key) noexcept {
-  return static_cast<WinCode>(detail::RegistryCalls<Char>::Create(
-      root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess, nullptr, key.put(),
-      nullptr));
+  return static_cast<WinCode>(
+      detail::RegistryCalls<Char>::Create(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                          kWriteAccess, nullptr, key.put(), nullptr));
 }
 
 // What a key holds: counts, and the longest names (in characters, without the terminator) and

@@ -1,6 +1,5 @@
 #include "registry/registry_primitives.h"
 
-
 namespace rm {
 
 DWORD RegistryTypeFor(tagQXVALUETYPE type) noexcept {
@@ -21,13 +20,14 @@ tagQXVALUETYPE ValueTypeFor(DWORD registryType) noexcept {
   }
 }
 
-WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
-                                char* buffer, unsigned long bufferSize,
-                                unsigned long* sizeNeeded, MissingSize missing) noexcept {
+WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
+                                unsigned long bufferSize, unsigned long* sizeNeeded,
+                                MissingSize missing) noexcept {
   // A probe has nowhere to put its answer without a size pointer.
   if (buffer == nullptr && sizeNeeded == nullptr) return kInvalidParameter;
   UniqueRegKey key;
-  if (const WinCode opened = OpenKey(root, subKey, kReadAccess, key); opened != kSuccess) return opened;
+  if (const WinCode opened = OpenKey(root, subKey, kReadAccess, key); opened != kSuccess)
+    return opened;
 
   DWORD byteCount = bufferSize;
   DWORD storedType = REG_NONE;
@@ -56,7 +56,8 @@ WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
                           unsigned long* size) noexcept {
   if (type == nullptr || size == nullptr) return kInvalidParameter;
   UniqueRegKey key;
-  if (const WinCode opened = OpenKey(root, subKey, kReadAccess, key); opened != kSuccess) return opened;
+  if (const WinCode opened = OpenKey(root, subKey, kReadAccess, key); opened != kSuccess)
+    return opened;
 
   DWORD byteCount = bufferSize;
   DWORD storedType = REG_NONE;
@@ -97,7 +98,8 @@ WinCode CreateRegistryKey(HKEY root, const char* subKey) noexcept {
 
 WinCode DeleteRegistryValue(HKEY root, const char* subKey, const char* valueName) noexcept {
   UniqueRegKey key;
-  if (const WinCode opened = OpenKey(root, subKey, kDeleteAccess, key); opened != kSuccess) return opened;
+  if (const WinCode opened = OpenKey(root, subKey, kDeleteAccess, key); opened != kSuccess)
+    return opened;
   return static_cast<WinCode>(RegDeleteValueA(key.get(), valueName));
 }
 

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "common/caller_buffer.h"
-#include "common/win_code.h"
+#include "base/caller_buffer.h"
+#include "base/win_code.h"
 #include "qx/results.h"
 #include "registry/registry_key.h"
 
@@ -17,9 +17,8 @@ namespace rm {
 // A stored type other than REG_SZ gives 1009 after the bytes were copied. A probe without
 // sizeNeeded is refused with 87 before the registry is asked; a buffer that is too small
 // without sizeNeeded gives what `missing` says.
-WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
-                                char* buffer, unsigned long bufferSize,
-                                unsigned long* sizeNeeded,
+WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
+                                unsigned long bufferSize, unsigned long* sizeNeeded,
                                 MissingSize missing = MissingSize::Refused) noexcept;
 
 // Reads a typed value. *size receives the exact stored size on success and on 234; *type is

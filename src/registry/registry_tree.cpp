@@ -2,14 +2,14 @@
 
 #include <cstddef>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "registry/registry_key.h"
 #include "shared/registry_name_compare.h"
 
 namespace rm {
 namespace {
 
-constexpr DWORD kDeleteNameCapacity = 1024;     // characters, the terminator included
+constexpr DWORD kDeleteNameCapacity = 1024;  // characters, the terminator included
 constexpr WinCode kNotEnoughMemory = ERROR_NOT_ENOUGH_MEMORY;
 
 // The next non-empty component of a backslash-separated path; advances `cursor` past it.
@@ -132,8 +132,8 @@ WinCode CopyTree(HKEY sourceRoot, HKEY destinationRoot, const wchar_t* sourceSub
   // Then the values of this key, the default (unnamed) one included, with their exact bytes:
   // each is read again by name and written as it was read.
   // compat C16
-  const WinCode values = EnumerateValues<wchar_t>(
-      source.get(), info, [&](const ValueView<wchar_t>& value) {
+  const WinCode values =
+      EnumerateValues<wchar_t>(source.get(), info, [&](const ValueView<wchar_t>& value) {
         DWORD type = REG_NONE;
         DWORD dataSize = info.largestData;
         failed = QueryValue(source.get(), value.name, &type, value.data, &dataSize);

@@ -2,7 +2,7 @@
 // The fixed rules by which every exported function maps its routine's Windows code to a
 // tagQXINTRFCRESULT, once, at its boundary.
 
-#include "common/win_code.h"
+#include "base/win_code.h"
 #include "qx/results.h"
 
 namespace rm {

@@ -26,8 +26,8 @@ inline bool IsBracedGuidText(const char* text, std::size_t length) noexcept {
 // The text with upper-case digits, as StringFromCLSID writes it, and its terminator.
 inline void FormatGuidText(const GUID& g, char (&text)[kGuidTextLength + 1]) noexcept {
   std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
-                g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+                static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
+                g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
 }
 
 // The GUID of a braced text; false, with `guid` left alone, for any other text.

@@ -21,7 +21,8 @@ const GUID kMarker = {0xDEADBEEF, 0xDEAD, 0xBEEF, {0xDE, 0xAD, 0xBE, 0xEF, 0xDE,
 class EnumComponents : public LeakCheckedTest {
  protected:
   void AddToCategory(const GUID& clsid) {
-    RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, CategoryKey(kCategory) + "\\" + ClsidKeyName(clsid));
+    RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE,
+                               CategoryKey(kCategory) + "\\" + ClsidKeyName(clsid));
   }
   void AddThree() {
     AddToCategory(kFirst);
@@ -110,14 +111,16 @@ TEST_F(EnumComponents, RefusesAMissingNameOrCountInsteadOfListingTheCategories) 
   EXPECT_EQ(count, 7u);
   EXPECT_EQ(QXEnumComponents(kCategory, nullptr, nullptr), QXIR_INVALID_PARAMETER);
   // A name that would push the key path past 1023 characters is refused, not cut.
-  EXPECT_EQ(QXEnumComponents(std::string(1000, 'C').c_str(), nullptr, &count), QXIR_INVALID_PARAMETER);
+  EXPECT_EQ(QXEnumComponents(std::string(1000, 'C').c_str(), nullptr, &count),
+            QXIR_INVALID_PARAMETER);
   EXPECT_EQ(count, 7u);
 }
 
 class FriendlyName : public LeakCheckedTest {
  protected:
   void SetUp() override {
-    RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(kFirst), nullptr, "Name");  // 5 bytes
+    RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(kFirst), nullptr,
+                                 "Name");  // 5 bytes
   }
 };
 
@@ -129,7 +132,8 @@ TEST_F(FriendlyName, FollowsTheStringReadersSizeRule) {
 
   char small[4] = {};
   needed = 0;
-  EXPECT_EQ(QXGetComponentFriendlyName(kFirst, small, sizeof(small), &needed), QXIR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(QXGetComponentFriendlyName(kFirst, small, sizeof(small), &needed),
+            QXIR_BUFFER_TOO_SMALL);
   EXPECT_EQ(needed, 6u);
 
   char exact[5] = {};
@@ -141,7 +145,8 @@ TEST_F(FriendlyName, FollowsTheStringReadersSizeRule) {
 
 TEST_F(FriendlyName, ReportsATooSmallBufferEvenWithoutASizePointer) {
   char small[4] = {};
-  EXPECT_EQ(QXGetComponentFriendlyName(kFirst, small, sizeof(small), nullptr), QXIR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(QXGetComponentFriendlyName(kFirst, small, sizeof(small), nullptr),
+            QXIR_BUFFER_TOO_SMALL);
   EXPECT_EQ(QXGetComponentFriendlyName(kFirst, nullptr, 0, nullptr), QXIR_INVALID_PARAMETER);
 }
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "component_fixture.h"
 #include "components/component_instantiation.h"
 #include "components/loaded_module_list.h"
@@ -36,13 +36,15 @@ void* const kUntouched = reinterpret_cast<void*>(0x1234);
 
 long FixtureCounter(const char* name) {
   char text[32] = {};
-  return GetEnvironmentVariableA(name, text, sizeof(text)) == 0 ? 0 : std::strtol(text, nullptr, 10);
+  return GetEnvironmentVariableA(name, text, sizeof(text)) == 0 ? 0
+                                                                : std::strtol(text, nullptr, 10);
 }
 
 void ForceCanUnloadNow(const char* moduleName, HRESULT answer) {
   HMODULE module = GetModuleHandleA(moduleName);
   ASSERT_NE(module, nullptr) << moduleName << " is not loaded";
-  auto force = reinterpret_cast<ForceCanUnloadNowFunction>(GetProcAddress(module, kForceCanUnloadNowExport));
+  auto force =
+      reinterpret_cast<ForceCanUnloadNowFunction>(GetProcAddress(module, kForceCanUnloadNowExport));
   ASSERT_NE(force, nullptr);
   force(answer);
 }
@@ -52,7 +54,8 @@ class CreateInstance : public LeakCheckedTest {
   // Creates an IUnknown instance of the fixture class as registered.
   tagQXINTRFCRESULT Create(IUnknown** object, const GUID& clsid = kFixtureClsid) {
     void* out = kUntouched;
-    const tagQXINTRFCRESULT result = QXCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out);
+    const tagQXINTRFCRESULT result =
+        QXCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out);
     *object = static_cast<IUnknown*>(out);
     return result;
   }
@@ -96,18 +99,21 @@ TEST_F(CreateInstance, HandsTheFactoryTheClsidTheOuterObjectAndTheInterface) {
   IUnknown* outer = reinterpret_cast<IUnknown*>(&standIn);
   void* out = nullptr;
   ASSERT_EQ(QXCreateInstance(kFixtureClsid, outer, 0, IID_IUnknown, &out), QXIR_SUCCESS);
-  EXPECT_EQ(FixtureCounter(kLastOuterVariable), static_cast<long>(reinterpret_cast<INT_PTR>(outer)));
+  EXPECT_EQ(FixtureCounter(kLastOuterVariable),
+            static_cast<long>(reinterpret_cast<INT_PTR>(outer)));
   static_cast<IUnknown*>(out)->Release();
   QXFreeUnusedLibraries();
 
   // An interface the component does not have fails in CreateInstance; a CLSID it does not
   // serve fails in DllGetClassObject.
   out = kUntouched;
-  EXPECT_EQ(QXCreateInstance(kFixtureClsid, nullptr, 0, IID_IClassFactory, &out), QXIR_CREATEINSTANCE_FAILED);
+  EXPECT_EQ(QXCreateInstance(kFixtureClsid, nullptr, 0, IID_IClassFactory, &out),
+            QXIR_CREATEINSTANCE_FAILED);
   EXPECT_FALSE(IsLoaded(kGoodComponent));
   RegisterComponentFile(kOtherClsid, ExecutableDirectory() + kGoodComponent);
   out = kUntouched;
-  EXPECT_EQ(QXCreateInstance(kOtherClsid, nullptr, 0, IID_IUnknown, &out), QXIR_GETCLASSOBJECT_FAILED);
+  EXPECT_EQ(QXCreateInstance(kOtherClsid, nullptr, 0, IID_IUnknown, &out),
+            QXIR_GETCLASSOBJECT_FAILED);
   EXPECT_EQ(out, nullptr);
   EXPECT_FALSE(IsLoaded(kGoodComponent));
 }
@@ -170,7 +176,8 @@ TEST_F(CreateInstance, RefusesAModulePathLongerThanItsBufferInsteadOfCuttingIt) 
 // compat F05
 TEST_F(CreateInstance, RefusesANullObjectPointer) {
   RegisterComponentFile(kFixtureClsid, ExecutableDirectory() + kGoodComponent);
-  EXPECT_EQ(QXCreateInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, nullptr), QXIR_INVALID_PARAMETER);
+  EXPECT_EQ(QXCreateInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, nullptr),
+            QXIR_INVALID_PARAMETER);
   EXPECT_FALSE(IsLoaded(kGoodComponent));
 }
 
@@ -181,7 +188,8 @@ TEST_F(ModulePath, ABareFileNameLoadsFromTheHostExecutablesDirectory) {
   RegisterComponentFile(kFixtureClsid, kGoodComponent);
   char path[MAX_PATH] = {};
   unsigned long needed = 0;
-  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed), QXIR_SUCCESS);
+  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed),
+            QXIR_SUCCESS);
   EXPECT_EQ(std::string(path), ExecutableDirectory() + kGoodComponent);
 
   // Found beside the executable although the current directory is elsewhere.
@@ -198,7 +206,8 @@ TEST_F(ModulePath, ABareFileNameLoadsFromTheHostExecutablesDirectory) {
 // compat C13
 TEST_F(ModulePath, ABareFileNameIsNotLookedForInTheCurrentDirectory) {
   ScratchFolder elsewhere;
-  CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_current_directory.dll");
+  CopyFromExecutableDirectory(elsewhere, kGoodComponent,
+                              "discovery_component_current_directory.dll");
   CurrentDirectoryScope inElsewhere(elsewhere.path());
   RegisterComponentFile(kFixtureClsid, "discovery_component_current_directory.dll");
   ExpectFailureUndone("discovery_component_current_directory.dll", QXIR_LOADLIBRARY_FAILED);
@@ -206,11 +215,13 @@ TEST_F(ModulePath, ABareFileNameIsNotLookedForInTheCurrentDirectory) {
 
 TEST_F(ModulePath, APathWithADirectoryIsLoadedAsItStands) {
   ScratchFolder elsewhere;
-  const std::string copy = CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_copy.dll");
+  const std::string copy =
+      CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_copy.dll");
   RegisterComponentFile(kFixtureClsid, copy);
   char path[MAX_PATH] = {};
   unsigned long needed = 0;
-  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed), QXIR_SUCCESS);
+  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed),
+            QXIR_SUCCESS);
   EXPECT_EQ(std::string(path), copy);
 
   IUnknown* object = nullptr;
@@ -227,9 +238,11 @@ TEST_F(ModulePath, NeverCutsTheResolvedPathToASmallerCapacity) {
   const std::string full = ExecutableDirectory() + kGoodComponent;
   std::vector<char> path(full.size() + 1, '#');
   unsigned long needed = 0;
-  EXPECT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(), static_cast<unsigned long>(full.size()), &needed),
+  EXPECT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(),
+                                           static_cast<unsigned long>(full.size()), &needed),
             QXIR_KEY_NOT_FOUND);
-  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(), static_cast<unsigned long>(path.size()), &needed),
+  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(),
+                                           static_cast<unsigned long>(path.size()), &needed),
             QXIR_SUCCESS);
   EXPECT_EQ(std::string(path.data()), full);
 }
@@ -277,7 +290,8 @@ TEST_F(FreeUnusedLibraries, KeepsAModuleWithoutDllCanUnloadNowLoadedAndListed) {
 
 TEST_F(FreeUnusedLibraries, AsksEveryEntrySeparatelyAndKeepsTheOthersInPlace) {
   ScratchFolder elsewhere;
-  const std::string copy = CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_second.dll");
+  const std::string copy =
+      CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_second.dll");
   const std::string good = ExecutableDirectory() + kGoodComponent;
   const std::size_t listedBefore = rm::LoadedModuleCount();
 

@@ -25,7 +25,8 @@ std::string CategoryKey(const std::string& category) {
 }
 
 void RegisterComponentFile(const GUID& clsid, const std::string& file) {
-  RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(clsid), nullptr, "Fixture component");
+  RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(clsid), nullptr,
+                               "Fixture component");
   RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(clsid), "File", file);
 }
 
@@ -36,7 +37,9 @@ std::string ExecutableDirectory() {
   return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
-bool IsLoaded(const std::string& moduleName) { return GetModuleHandleA(moduleName.c_str()) != nullptr; }
+bool IsLoaded(const std::string& moduleName) {
+  return GetModuleHandleA(moduleName.c_str()) != nullptr;
+}
 
 std::string LoadedFrom(const std::string& moduleName) {
   HMODULE module = GetModuleHandleA(moduleName.c_str());
@@ -47,7 +50,7 @@ std::string LoadedFrom(const std::string& moduleName) {
 }
 
 std::string CopyFromExecutableDirectory(const ScratchFolder& folder, const std::string& fileName,
-                                       const std::string& newName) {
+                                        const std::string& newName) {
   return folder.CopyFileIn(ExecutableDirectory() + fileName, newName);
 }
 

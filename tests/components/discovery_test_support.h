@@ -28,7 +28,7 @@ std::string LoadedFrom(const std::string& moduleName);
 // Copies a file from the test program's folder into `folder` under `newName`; returns the
 // copy's full path.
 std::string CopyFromExecutableDirectory(const ScratchFolder& folder, const std::string& fileName,
-                                       const std::string& newName);
+                                        const std::string& newName);
 
 // Makes `folder` the current directory for the object's life.
 class CurrentDirectoryScope {

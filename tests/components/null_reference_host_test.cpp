@@ -96,9 +96,7 @@ TEST(NullReference, EveryExportRefusesItAndLeavesTheRegistryAsItWas) {
        [&] { return QXSaveComponentPropertyValue(none, "P", QXVT_BINARY, bytes, 4); },
        QXIR_BAD_CLSID},
       {"QXRetrieveComponentPropertyValue",
-       [&] {
-         return QXRetrieveComponentPropertyValue(none, "P", &type, bytes, 4, &size);
-       },
+       [&] { return QXRetrieveComponentPropertyValue(none, "P", &type, bytes, 4, &size); },
        QXIR_BAD_CLSID},
       {"QXSaveObjectPropertyValue with a null object identifier",
        [&] {
@@ -129,13 +127,11 @@ TEST(NullReference, EveryExportRefusesItAndLeavesTheRegistryAsItWas) {
        },
        QXIR_INVALID_PARAMETER},
       {"QXGetComponentFriendlyName",
-       [&] { return QXGetComponentFriendlyName(none, text, sizeof text, &size); },
-       QXIR_BAD_CLSID},
+       [&] { return QXGetComponentFriendlyName(none, text, sizeof text, &size); }, QXIR_BAD_CLSID},
       {"QXCreateInstance with a null CLSID",
        [&] { return QXCreateInstance(none, nullptr, 0, IID_IUnknown, &object); }, QXIR_BAD_CLSID},
       {"QXCreateInstance with a null interface identifier",
-       [&] { return QXCreateInstance(kFirst, nullptr, 0, none, &object); },
-       QXIR_INVALID_PARAMETER},
+       [&] { return QXCreateInstance(kFirst, nullptr, 0, none, &object); }, QXIR_INVALID_PARAMETER},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.run(), c.expected) << c.call;
@@ -152,8 +148,7 @@ TEST(NullReference, DllGetClassObjectRefusesNullIdentifiers) {
   ASSERT_NE(getClassObject, nullptr);
   void* factory = reinterpret_cast<void*>(1);
   EXPECT_EQ(getClassObject(NullGuid(), IID_IClassFactory, &factory), E_INVALIDARG);
-  EXPECT_EQ(getClassObject(CLSID_ProductIdentificationPlugin, NullGuid(), &factory),
-            E_INVALIDARG);
+  EXPECT_EQ(getClassObject(CLSID_ProductIdentificationPlugin, NullGuid(), &factory), E_INVALIDARG);
   EXPECT_EQ(factory, reinterpret_cast<void*>(1));
 }
 

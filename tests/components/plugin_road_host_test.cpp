@@ -29,7 +29,8 @@ struct ComponentLibrary {
   }
 
   HMODULE module;
-  decltype(&QXEnumComponents) enumComponents = Export<decltype(&QXEnumComponents)>("_Z16QXEnumComponentsPKcP5_GUIDPm");
+  decltype(&QXEnumComponents) enumComponents =
+      Export<decltype(&QXEnumComponents)>("_Z16QXEnumComponentsPKcP5_GUIDPm");
   decltype(&QXGetComponentFriendlyName) friendlyName =
       Export<decltype(&QXGetComponentFriendlyName)>("_Z26QXGetComponentFriendlyNameRK5_GUIDPcmPm");
   decltype(&QXCreateInstance) createInstance =
@@ -70,7 +71,9 @@ void DumpTree(HKEY root, const std::string& path, std::string& out) {
     BYTE data[4096];
     DWORD dataSize = sizeof(data);
     DWORD type = 0;
-    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataSize) !=
+        ERROR_SUCCESS)
+      break;
     out += std::string(name, nameLength) + "=" + std::to_string(type) + ":" +
            std::string(reinterpret_cast<char*>(data), dataSize) + "\n";
   }
@@ -96,8 +99,10 @@ int CALLBACK CountProduct(const ProductInfo* info, ULONG_PTR context) {
 
 TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
   RegistrySandbox sandbox;
-  RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Varnel\\Another Product", "Setting", "kept");
-  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "SOFTWARE\\Varnel\\Component Installed", "Unrelated", "kept");
+  RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Varnel\\Another Product", "Setting",
+                               "kept");
+  RegistrySandbox::WriteString(HKEY_CURRENT_USER, "SOFTWARE\\Varnel\\Component Installed",
+                               "Unrelated", "kept");
   const std::string before = WholeRegistry();
 
   // The host's own load reference; the module must end with no other.
@@ -105,9 +110,12 @@ TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
   HMODULE module = hostReference.get();
   ASSERT_NE(module, nullptr);
   ComponentLibrary library(module);
-  auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllRegisterServer"));
-  auto unregisterServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllUnregisterServer"));
-  auto canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllCanUnloadNow"));
+  auto registerServer =
+      reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllRegisterServer"));
+  auto unregisterServer =
+      reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllUnregisterServer"));
+  auto canUnloadNow =
+      reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllCanUnloadNow"));
   ASSERT_NE(registerServer, nullptr) << "DllRegisterServer is not exported";
   ASSERT_NE(unregisterServer, nullptr) << "DllUnregisterServer is not exported";
   ASSERT_NE(canUnloadNow, nullptr);
@@ -116,17 +124,21 @@ TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
 
   // Find the plug-in in its category.
   unsigned long count = 0;
-  ASSERT_EQ(library.enumComponents("CATEGORY_ProductIdentification", nullptr, &count), QXIR_SUCCESS);
+  ASSERT_EQ(library.enumComponents("CATEGORY_ProductIdentification", nullptr, &count),
+            QXIR_SUCCESS);
   ASSERT_GE(count, 1u);
   std::vector<GUID> clsids(count);
-  ASSERT_EQ(library.enumComponents("CATEGORY_ProductIdentification", clsids.data(), &count), QXIR_SUCCESS);
+  ASSERT_EQ(library.enumComponents("CATEGORY_ProductIdentification", clsids.data(), &count),
+            QXIR_SUCCESS);
   bool listed = false;
-  for (unsigned long i = 0; i < count; ++i) listed = listed || IsEqualCLSID(clsids[i], CLSID_ProductIdentificationPlugin);
+  for (unsigned long i = 0; i < count; ++i)
+    listed = listed || IsEqualCLSID(clsids[i], CLSID_ProductIdentificationPlugin);
   EXPECT_TRUE(listed) << "the plug-in CLSID is not in its category";
 
   char name[64] = {};
   unsigned long needed = 0;
-  ASSERT_EQ(library.friendlyName(CLSID_ProductIdentificationPlugin, name, sizeof(name), &needed), QXIR_SUCCESS);
+  ASSERT_EQ(library.friendlyName(CLSID_ProductIdentificationPlugin, name, sizeof(name), &needed),
+            QXIR_SUCCESS);
   EXPECT_STREQ(name, "RM7731 Identification Plugin");
 
   // Create it, use it, let it go.
@@ -157,20 +169,24 @@ TEST(PluginRoad, FromRegistrationThroughCreationToUnloadingAndUnregistration) {
 TEST(ModulePathFromTheBuiltModule, ResolvesABareNameBesideTheHostNotBesideTheLibrary) {
   RegistrySandbox sandbox;
   ScratchFolder libraryFolder;
-  const std::string libraryCopy = CopyFromExecutableDirectory(libraryFolder, kModuleName, "Rm7731_elsewhere.pid");
-  CopyFromExecutableDirectory(libraryFolder, kGoodComponent, "discovery_component_beside_library.dll");
+  const std::string libraryCopy =
+      CopyFromExecutableDirectory(libraryFolder, kModuleName, "Rm7731_elsewhere.pid");
+  CopyFromExecutableDirectory(libraryFolder, kGoodComponent,
+                              "discovery_component_beside_library.dll");
   LoadReference libraryReference(libraryCopy);
   ASSERT_NE(libraryReference.get(), nullptr);
   {
     ComponentLibrary library(libraryReference.get());
     void* object = reinterpret_cast<void*>(0x1234);
     RegisterComponentFile(kFixtureClsid, "discovery_component_beside_library.dll");
-    EXPECT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object), QXIR_LOADLIBRARY_FAILED);
+    EXPECT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object),
+              QXIR_LOADLIBRARY_FAILED);
     EXPECT_EQ(object, nullptr);
     EXPECT_FALSE(IsLoaded("discovery_component_beside_library.dll"));
 
     RegisterComponentFile(kFixtureClsid, kGoodComponent);
-    ASSERT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object), QXIR_SUCCESS);
+    ASSERT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object),
+              QXIR_SUCCESS);
     EXPECT_EQ(LoadedFrom(kGoodComponent), ExecutableDirectory() + kGoodComponent);
     static_cast<IUnknown*>(object)->Release();
     library.freeUnusedLibraries();
@@ -183,7 +199,8 @@ TEST(ModulePathFromTheBuiltModule, ResolvesABareNameBesideTheHostNotBesideTheLib
 TEST(PluginRoad, ModulesStillListedStayLoadedWhenTheLibraryUnloads) {
   RegistrySandbox sandbox;
   ScratchFolder libraryFolder;
-  const std::string libraryCopy = CopyFromExecutableDirectory(libraryFolder, kModuleName, "Rm7731_unloaded.pid");
+  const std::string libraryCopy =
+      CopyFromExecutableDirectory(libraryFolder, kModuleName, "Rm7731_unloaded.pid");
   RegisterComponentFile(kFixtureClsid, kGoodComponent);
   ASSERT_FALSE(IsLoaded(kGoodComponent));
   IUnknown* component = nullptr;
@@ -192,7 +209,8 @@ TEST(PluginRoad, ModulesStillListedStayLoadedWhenTheLibraryUnloads) {
     ASSERT_NE(libraryReference.get(), nullptr);
     ComponentLibrary library(libraryReference.get());
     void* object = nullptr;
-    ASSERT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object), QXIR_SUCCESS);
+    ASSERT_EQ(library.createInstance(kFixtureClsid, nullptr, 0, IID_IUnknown, &object),
+              QXIR_SUCCESS);
     component = static_cast<IUnknown*>(object);
     EXPECT_TRUE(libraryReference.Free());
   }

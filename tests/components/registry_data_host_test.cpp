@@ -58,16 +58,16 @@ TEST_F(RegistryData, StringReadsNeverHandBackTextWithoutItsTerminator) {
     // The stored size plus one, whether the terminator was stored or not.
     const unsigned long probeSize = c.length + (c.terminated ? 1 : 0) + 1;
     using Read = tagQXINTRFCRESULT (*)(char*, unsigned long, unsigned long*);
-    const Read reads[] = {
-        [](char* buffer, unsigned long size, unsigned long* needed) {
-          return QXGetComponentFriendlyName(kFixtureClsid, buffer, size, needed);
-        },
-        [](char* buffer, unsigned long size, unsigned long* needed) {
-          return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, kNoteKey, "Note", buffer, size,
-                                              needed);
-        }};
+    const Read reads[] = {[](char* buffer, unsigned long size, unsigned long* needed) {
+                            return QXGetComponentFriendlyName(kFixtureClsid, buffer, size, needed);
+                          },
+                          [](char* buffer, unsigned long size, unsigned long* needed) {
+                            return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, kNoteKey,
+                                                                "Note", buffer, size, needed);
+                          }};
     for (const Read read : reads) {
-      SCOPED_TRACE(std::string(c.what) + (read == reads[0] ? " (friendly name)" : " (string value)"));
+      SCOPED_TRACE(std::string(c.what) +
+                   (read == reads[0] ? " (friendly name)" : " (string value)"));
       unsigned long probed = 0;
       ASSERT_EQ(read(nullptr, 0, &probed), QXIR_SUCCESS);
       EXPECT_EQ(probed, probeSize);
@@ -120,8 +120,9 @@ TEST_F(RegistryData, CategoryEntriesThatAreNoCLSIDTextGiveAnAllZeroSlot) {
   // Created below the category key: Wine's ANSI calls refuse whole paths over 260 characters.
   RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, category);
   HKEY categoryKey = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, category.c_str(), 0, KEY_CREATE_SUB_KEY, &categoryKey),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, category.c_str(), 0, KEY_CREATE_SUB_KEY, &categoryKey),
+      ERROR_SUCCESS);
   for (const std::string& name : names) {
     HKEY entry = nullptr;
     EXPECT_EQ(RegCreateKeyExA(categoryKey, name.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &entry,

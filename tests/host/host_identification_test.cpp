@@ -15,7 +15,9 @@ int CALLBACK CountProducts(const ProductInfo*, ULONG_PTR context) {
 
 IProductIdentification* CreatePlugin() {
   void* out = nullptr;
-  EXPECT_EQ(ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory, &out), S_OK);
+  EXPECT_EQ(
+      ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory, &out),
+      S_OK);
   if (out == nullptr) return nullptr;
   auto* factory = static_cast<IClassFactory*>(out);
   out = nullptr;
@@ -28,7 +30,8 @@ TEST(BuiltModuleEnumerateProducts, ReportsNoProductUnderWine) {
   IProductIdentification* plugin = CreatePlugin();
   ASSERT_NE(plugin, nullptr);
   int products = 0;
-  EXPECT_EQ(plugin->EnumerateProducts(&CountProducts, reinterpret_cast<ULONG_PTR>(&products)), S_OK);
+  EXPECT_EQ(plugin->EnumerateProducts(&CountProducts, reinterpret_cast<ULONG_PTR>(&products)),
+            S_OK);
   EXPECT_EQ(products, 0);
   EXPECT_EQ(plugin->Release(), 0u);
 }

@@ -13,7 +13,9 @@ using Op = DeviceOperation;
 
 class DevicePresenceTest : public DeviceTreeTest {
  protected:
-  DevicePresence Query(const char* id = kFirstCameraId) { return rm::QueryDevicePresence(tree, id); }
+  DevicePresence Query(const char* id = kFirstCameraId) {
+    return rm::QueryDevicePresence(tree, id);
+  }
 };
 
 TEST_F(DevicePresenceTest, LoadedCameraOfTheCaptureClassIsDriverLoaded) {

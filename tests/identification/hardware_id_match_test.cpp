@@ -40,7 +40,8 @@ TEST(HardwareIdListContains, ComparesWholePiecesWithoutLetterCase) {
 }
 
 TEST(HardwareIdListContains, ExaminesEveryPieceOfEveryString) {
-  EXPECT_TRUE(WorkingBufferWithTail(List({"USB\\OTHER", "USB\\VID_2E7A&PID_1101"})).Contains(kWanted));
+  EXPECT_TRUE(
+      WorkingBufferWithTail(List({"USB\\OTHER", "USB\\VID_2E7A&PID_1101"})).Contains(kWanted));
   EXPECT_TRUE(WorkingBufferWithTail(List({"USB\\OTHER,USB\\VID_2E7A&PID_1101"})).Contains(kWanted));
   EXPECT_TRUE(WorkingBufferWithTail(List({",,USB\\VID_2E7A&PID_1101"})).Contains(kWanted))
       << "leading commas are skipped";
@@ -49,7 +50,8 @@ TEST(HardwareIdListContains, ExaminesEveryPieceOfEveryString) {
 }
 
 TEST(HardwareIdListContains, StringEndingInCommaEndsTheExamination) {
-  EXPECT_FALSE(WorkingBufferWithTail(List({"USB\\OTHER,", "USB\\VID_2E7A&PID_1101"})).Contains(kWanted));
+  EXPECT_FALSE(
+      WorkingBufferWithTail(List({"USB\\OTHER,", "USB\\VID_2E7A&PID_1101"})).Contains(kWanted));
   EXPECT_TRUE(WorkingBufferWithTail(List({"USB\\VID_2E7A&PID_1101,"})).Contains(kWanted))
       << "the piece before the comma is still compared";
 }
@@ -67,7 +69,8 @@ TEST(HardwareIdListContains, NeverReadsPastTheWorkingBuffer) {
   std::string filling(rm::kDeviceTextCapacity - id.size() - 1, 'X');
   WorkingBufferWithTail unterminated(filling + "," + id, std::string(1, '\0'));
   EXPECT_FALSE(unterminated.Contains(kWanted));
-  EXPECT_EQ(unterminated.bytes[rm::kDeviceTextCapacity], '\0') << "nothing written behind the buffer";
+  EXPECT_EQ(unterminated.bytes[rm::kDeviceTextCapacity], '\0')
+      << "nothing written behind the buffer";
 
   // The same ID one byte earlier, closed by the buffer's last byte: found.
   filling.pop_back();

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "identification/simulated_device_tree.h"
 
 namespace rmtest {

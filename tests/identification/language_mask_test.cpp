@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "identification/language_mask.h"
 
 namespace {

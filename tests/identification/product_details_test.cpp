@@ -9,15 +9,16 @@
 #include "identification/identification_test_support.h"
 #include "identification/product_details.h"
 #include "support/architecture.h"
-#include "support/scratch_folder.h"
 #include "support/registry_sandbox.h"
+#include "support/scratch_folder.h"
 
 namespace rmtest {
 namespace {
 
 using Op = DeviceOperation;
 
-constexpr char kDriverKey[] = "SYSTEM\\CurrentControlSet\\Control\\Class\\{6bdd1fc6-810f-11d0-bec7-08002be2092f}\\0000";
+constexpr char kDriverKey[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Class\\{6bdd1fc6-810f-11d0-bec7-08002be2092f}\\0000";
 constexpr std::int32_t kUntouched = -7;
 
 std::string InfText(const std::string& driverVer) {
@@ -42,11 +43,13 @@ class ProductDetailsTest : public DeviceTreeTest {
     SimulatedDevice device = Camera(kFirstCameraId);
     device.driverKey = key;
     RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, key);
-    if (!productName.empty()) RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, key, "QxProductName", productName);
+    if (!productName.empty())
+      RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, key, "QxProductName", productName);
     if (!infName.empty()) RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, key, "InfPath", infName);
     return device;
   }
-  void WriteInf(const std::string& relativePath, const std::string& driverVer = "05/17/2004,5.1.22.0") {
+  void WriteInf(const std::string& relativePath,
+                const std::string& driverVer = "05/17/2004,5.1.22.0") {
     windows.WriteFile(relativePath, InfText(driverVer));
   }
 
@@ -54,7 +57,8 @@ class ProductDetailsTest : public DeviceTreeTest {
     std::memset(name, 'x', sizeof name);
     return rm::QueryProductDetails(tree, id, name, nameSize, &major, &minor, &build);
   }
-  void ExpectVersion(std::int32_t expectedMajor, std::int32_t expectedMinor, std::int32_t expectedBuild) {
+  void ExpectVersion(std::int32_t expectedMajor, std::int32_t expectedMinor,
+                     std::int32_t expectedBuild) {
     EXPECT_EQ(major, expectedMajor);
     EXPECT_EQ(minor, expectedMinor);
     EXPECT_EQ(build, expectedBuild);
@@ -191,7 +195,8 @@ TEST_F(ProductDetailsTest, DeviceWithoutDriverKeyGivesOne) {
   EXPECT_EQ(Query(kSecondCameraId), 1);
   EXPECT_STREQ(name, "");
   ExpectVersionUntouched();
-  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, "SYSTEM\\Missing")) << "nothing created";
+  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, "SYSTEM\\Missing"))
+      << "nothing created";
 }
 
 TEST_F(ProductDetailsTest, InfPathOf80CharactersIsRefusedAnd79Accepted) {
@@ -330,7 +335,8 @@ TEST_F(FindInfFileTest, LeavesTheWindowsDirectoryAloneWhenNotFound) {
 TEST_F(FindInfFileTest, SkipsCandidatesThatWouldNotFit) {
   windows.WriteFile("a.inf", "");
   windows.WriteFile("INF\\b.inf", "");
-  const unsigned long exact = static_cast<unsigned long>(windows.path().size() + std::strlen("\\a.inf") + 1);
+  const unsigned long exact =
+      static_cast<unsigned long>(windows.path().size() + std::strlen("\\a.inf") + 1);
   EXPECT_EQ(rm::FindInfFile(tree, "a.inf", exact, path), 1) << "fits exactly";
   EXPECT_EQ(std::string(path), windows.path() + "\\a.inf");
 

@@ -7,9 +7,9 @@
 
 #include "identification/identification_test_support.h"
 #include "identification/product_enumeration.h"
-#include "support/scratch_folder.h"
 #include "support/architecture.h"
 #include "support/registry_sandbox.h"
+#include "support/scratch_folder.h"
 
 namespace rmtest {
 namespace {
@@ -55,12 +55,14 @@ class ProductEnumerationTest : public DeviceTreeTest {
     if (!driverVer.empty()) {
       const std::string inf = std::string("oem") + row + ".inf";
       RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, device.driverKey, "InfPath", inf);
-      windows.WriteFile("INF\\" + inf, "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\nDriverVer=" + driverVer + "\r\n");
+      windows.WriteFile("INF\\" + inf, "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\nDriverVer=" +
+                                           driverVer + "\r\n");
     }
     return device;
   }
   void InstallLanguageResource(const char* fixture) {
-    windows.CopyFileIn(std::string("language_fixtures\\") + fixture + ".rsl", "system32\\R7731Pin.rsl");
+    windows.CopyFileIn(std::string("language_fixtures\\") + fixture + ".rsl",
+                       "system32\\R7731Pin.rsl");
   }
 
   std::vector<Reported> Enumerate() {
@@ -173,10 +175,12 @@ TEST_F(ProductEnumerationTest, LanguageResourcePathThatWouldNotFitIsNotBuilt) {
   tree.Add(Camera(kFirstCameraId));
   InstallLanguageResource("lang_it_it");
   // 247 characters: with "\R7731Pin.rsl" (13) the path would need 261 bytes with its NUL.
-  tree.SetSystemDirectory(windows.path() + "\\system32" + std::string(247 - windows.path().size() - 9, '\\'));
+  tree.SetSystemDirectory(windows.path() + "\\system32" +
+                          std::string(247 - windows.path().size() - 9, '\\'));
   EXPECT_EQ(Enumerate().at(0).record.driverLanguageMask, 1u);
   // 246 characters fit exactly; the extra backslashes still name the same folder.
-  tree.SetSystemDirectory(windows.path() + "\\system32" + std::string(246 - windows.path().size() - 9, '\\'));
+  tree.SetSystemDirectory(windows.path() + "\\system32" +
+                          std::string(246 - windows.path().size() - 9, '\\'));
   EXPECT_EQ(Enumerate().at(0).record.driverLanguageMask, 0x100u);
   tree.Fail(Op::SystemDirectory);
   EXPECT_EQ(Enumerate().at(0).record.driverLanguageMask, 1u);

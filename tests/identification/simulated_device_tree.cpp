@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace rmtest {
 namespace {
@@ -74,7 +74,8 @@ UINT SimulatedDeviceTree::CopyDirectory(const std::string& directory, char* buff
 HDEVINFO SimulatedDeviceTree::GetClassDevs(const GUID* classGuid, const char* enumerator,
                                            HWND parent, DWORD flags) noexcept {
   if (Enter(DeviceOperation::GetClassDevs)) return INVALID_HANDLE_VALUE;
-  if (enumerator != nullptr || parent != nullptr) Violation("GetClassDevs: enumerator or window given");
+  if (enumerator != nullptr || parent != nullptr)
+    Violation("GetClassDevs: enumerator or window given");
   const bool capture = classGuid != nullptr && IsEqualGUID(*classGuid, kCaptureClass) &&
                        flags == DIGCF_DEVICEINTERFACE;
   const bool allClasses = classGuid == nullptr && flags == DIGCF_ALLCLASSES;
@@ -128,9 +129,9 @@ BOOL SimulatedDeviceTree::DestroyDeviceInfoList(HDEVINFO set) noexcept {
   return fail ? FALSE : TRUE;
 }
 
-CONFIGRET SimulatedDeviceTree::GetDevNodeRegistryProperty(DEVINST node, ULONG property,
-                                                          ULONG* type, void* buffer,
-                                                          ULONG* length, ULONG flags) noexcept {
+CONFIGRET SimulatedDeviceTree::GetDevNodeRegistryProperty(DEVINST node, ULONG property, ULONG* type,
+                                                          void* buffer, ULONG* length,
+                                                          ULONG flags) noexcept {
   if (Enter(DeviceOperation::GetDevNodeRegistryProperty)) return CR_FAILURE;
   if (property != CM_DRP_HARDWAREID || type != nullptr || flags != 0 || length == nullptr ||
       buffer == nullptr) {
@@ -228,7 +229,8 @@ CONFIGRET SimulatedDeviceTree::OpenDevNodeKey(DEVINST node, REGSAM access, ULONG
   const SimulatedDevice* device = Find(node);
   if (device == nullptr) return CR_NO_SUCH_DEVNODE;
   if (device->driverKey.empty()) return CR_NO_SUCH_REGISTRY_KEY;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, device->driverKey.c_str(), 0, access, key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, device->driverKey.c_str(), 0, access, key) !=
+      ERROR_SUCCESS) {
     return CR_NO_SUCH_REGISTRY_KEY;
   }
   return CR_SUCCESS;

@@ -15,14 +15,15 @@
 namespace rmtest {
 
 struct SimulatedDevice {
-  std::string instanceId;  // "USB\\VID_2E7A&PID_1101\\5&1"; the enumerator is the text before the first '\'
+  // "USB\\VID_2E7A&PID_1101\\5&1"; the enumerator is the text before the first '\'
+  std::string instanceId;
   std::optional<std::string> hardwareIds;  // raw property bytes; none: the property cannot be read
   bool inCaptureClass = true;              // has a KSCATEGORY_CAPTURE interface registered
   bool inAllClasses = true;                // listed by DIGCF_ALLCLASSES
   bool attached = true;                    // detached: found only as a phantom, status unreadable
   bool statusReadable = true;
   bool driverLoaded = true;
-  std::string driverKey;                   // path below HKEY_LOCAL_MACHINE; empty: no driver key
+  std::string driverKey;  // path below HKEY_LOCAL_MACHINE; empty: no driver key
 };
 
 // A multi-string from its strings: each gets its NUL, then the closing empty string.

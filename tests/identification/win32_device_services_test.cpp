@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "identification/device_presence.h"
 #include "identification/identification_test_support.h"
 #include "identification/product_details.h"

@@ -24,8 +24,9 @@ namespace {
 
 IClassFactory* GetFactory() {
   void* out = nullptr;
-  EXPECT_EQ(ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory, &out),
-            S_OK);
+  EXPECT_EQ(
+      ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory, &out),
+      S_OK);
   return static_cast<IClassFactory*>(out);
 }
 
@@ -56,7 +57,8 @@ TEST(LiveObjectCount, FollowsCreationAndEveryFailurePath) {
   void* out = nullptr;
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
   CountingOuter outer;
-  EXPECT_EQ(factory->CreateInstance(&outer, IID_IProductIdentification, &out), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(factory->CreateInstance(&outer, IID_IProductIdentification, &out),
+            CLASS_E_NOAGGREGATION);
 
   static_cast<IUnknown*>(first)->Release();
   EXPECT_EQ(DllCanUnloadNow(), S_FALSE) << "the second object still lives";

@@ -29,7 +29,8 @@ class FailureTraceTest : public SandboxedRegistryTest {
   }
 };
 
-const GUID kUnknownClsid = {0x3F2A9C10, 0x5B7E, 0x4E21, {0x9A, 0x3D, 0x1C, 0x8E, 0x2F, 0x4B, 0x6A, 0x01}};
+const GUID kUnknownClsid = {
+    0x3F2A9C10, 0x5B7E, 0x4E21, {0x9A, 0x3D, 0x1C, 0x8E, 0x2F, 0x4B, 0x6A, 0x01}};
 
 struct TracedCase {
   const char* what;
@@ -42,24 +43,36 @@ TEST_F(FailureTraceTest, EachFailingCallWritesOneLine) {
   char buffer[64];
   unsigned long size = 0;
   const TracedCase cases[] = {
-      {"missing key", [&] { return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Missing", "Note", buffer, sizeof buffer, &size); },
+      {"missing key",
+       [&] {
+         return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Missing", "Note", buffer,
+                                             sizeof buffer, &size);
+       },
        "Rm7731: QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE\\Missing, \"Note\") failed: "
        "Windows code 2, returned QXIR_REGISTRY_ERROR (13)\n"},
-      {"two keys", [&] { return QXCopyRegistryKey(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, "Gone", "To"); },
+      {"two keys",
+       [&] { return QXCopyRegistryKey(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, "Gone", "To"); },
        "Rm7731: QXCopyRegistryKey(HKEY_CURRENT_USER\\Gone, HKEY_LOCAL_MACHINE\\To) failed: "
        "Windows code 2, returned QXIR_REGISTRY_ERROR (13)\n"},
       {"refused without a Windows code", [&] { return QXEnumComponents("", nullptr, &size); },
        "Rm7731: QXEnumComponents(\"\") failed: returned QXIR_INVALID_PARAMETER (12)\n"},
-      {"null file", [&] { return QXGetIniFileStringValueData(nullptr, "s", "k", buffer, sizeof buffer, &size); },
+      {"null file",
+       [&] { return QXGetIniFileStringValueData(nullptr, "s", "k", buffer, sizeof buffer, &size); },
        "Rm7731: QXGetIniFileStringValueData((null), \"s\", \"k\") failed: Windows code 87, "
        "returned QXIR_INVALID_PARAMETER (12)\n"},
-      {"component by CLSID", [&] { return QXGetComponentFriendlyName(kUnknownClsid, buffer, sizeof buffer, &size); },
+      {"component by CLSID",
+       [&] { return QXGetComponentFriendlyName(kUnknownClsid, buffer, sizeof buffer, &size); },
        "Rm7731: QXGetComponentFriendlyName({3F2A9C10-5B7E-4E21-9A3D-1C8E2F4B6A01}) failed: "
        "Windows code 2, returned QXIR_KEY_NOT_FOUND (5)\n"},
-      {"control character in a name", [&] { return QXDeleteRegistryValueName(HKEY_LOCAL_MACHINE, "Values", "a\nb"); },
+      {"control character in a name",
+       [&] { return QXDeleteRegistryValueName(HKEY_LOCAL_MACHINE, "Values", "a\nb"); },
        "Rm7731: QXDeleteRegistryValueName(HKEY_LOCAL_MACHINE\\Values, \"a?b\") failed: "
        "Windows code 2, returned QXIR_REGISTRY_ERROR (13)\n"},
-      {"success", [&] { return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Values", "Note", buffer, sizeof buffer, &size); },
+      {"success",
+       [&] {
+         return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Values", "Note", buffer,
+                                             sizeof buffer, &size);
+       },
        nullptr},
   };
   for (const TracedCase& c : cases) {

@@ -60,9 +60,9 @@ TEST_F(ExportedStringReadTest, NonStringValueGivesRegistryErrorButAProbeSucceeds
             QXIR_REGISTRY_ERROR);
   const DWORD expected = 0x0A0B0C0D;
   EXPECT_EQ(std::memcmp(buffer, &expected, 4), 0) << "the bytes stay in the buffer";
-  EXPECT_EQ(QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Values", "Number", nullptr, 0,
-                                         &size_),
-            QXIR_SUCCESS);
+  EXPECT_EQ(
+      QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Values", "Number", nullptr, 0, &size_),
+      QXIR_SUCCESS);
   EXPECT_EQ(size_, 5u);
 }
 
@@ -178,14 +178,14 @@ TEST_F(ExportedRegistryTest, CopyReproducesTheTreeUnderAnotherRoot) {
   RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, "Source", "", "default");
   EXPECT_EQ(QXCopyRegistryKey(HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, "Source", "New\\Copy"),
             QXIR_SUCCESS);
-  for (const auto& [path, name] : {std::pair<std::string, const char*>{"\\Child", "Binary"},
-                                   {"", "Multi"}, {"", ""}}) {
+  for (const auto& [path, name] :
+       {std::pair<std::string, const char*>{"\\Child", "Binary"}, {"", "Multi"}, {"", ""}}) {
     DWORD originalType = 0, copiedType = 0;
     std::vector<BYTE> original, copied;
     ASSERT_TRUE(RegistrySandbox::ReadRaw(HKEY_LOCAL_MACHINE, "Source" + path, name, &originalType,
                                          &original));
-    ASSERT_TRUE(RegistrySandbox::ReadRaw(HKEY_CURRENT_USER, "New\\Copy" + path, name, &copiedType,
-                                         &copied))
+    ASSERT_TRUE(
+        RegistrySandbox::ReadRaw(HKEY_CURRENT_USER, "New\\Copy" + path, name, &copiedType, &copied))
         << "value \"" << name << "\"";
     EXPECT_EQ(copiedType, originalType) << "value \"" << name << "\"";
     EXPECT_EQ(copied, original) << "value \"" << name << "\"";

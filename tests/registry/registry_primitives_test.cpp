@@ -40,8 +40,8 @@ TEST_F(StringReadTest, ProbeReportsTheStoredSizePlusOne) {
 
 TEST_F(StringReadTest, TooSmallBufferReportsMoreDataAndTheSizePlusOne) {
   char buffer[4] = {};
-  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer,
-                                        sizeof(buffer), &size_),
+  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer, sizeof(buffer),
+                                        &size_),
             kMoreData);
   EXPECT_EQ(size_, 6u);
 }
@@ -49,8 +49,8 @@ TEST_F(StringReadTest, TooSmallBufferReportsMoreDataAndTheSizePlusOne) {
 TEST_F(StringReadTest, TextThatFitsLeavesTheSizeAlone) {
   char buffer[5];
   std::memset(buffer, 'x', sizeof(buffer));
-  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer,
-                                        sizeof(buffer), &size_),
+  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer, sizeof(buffer),
+                                        &size_),
             0u);
   EXPECT_STREQ(buffer, "abcd");
   EXPECT_EQ(size_, kUntouched);
@@ -60,8 +60,8 @@ TEST_F(StringReadTest, TheDefaultValueIsAddressedByANullOrEmptyName) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Values", "", "dflt");
   for (const char* name : {static_cast<const char*>(nullptr), ""}) {
     char buffer[16] = {};
-    EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", name, buffer,
-                                          sizeof(buffer), &size_),
+    EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", name, buffer, sizeof(buffer),
+                                          &size_),
               0u);
     EXPECT_STREQ(buffer, "dflt");
   }
@@ -93,8 +93,7 @@ TEST_F(StringReadTest, MissingKeyOrValueWritesNothing) {
   EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Missing", buffer,
                                         sizeof(buffer), &size_),
             kFileNotFound);
-  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Missing", nullptr, 0,
-                                        &size_),
+  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Missing", nullptr, 0, &size_),
             kFileNotFound);
   EXPECT_STREQ(buffer, "intact");
   EXPECT_EQ(size_, kUntouched);
@@ -119,15 +118,15 @@ TEST_F(StringReadTest, ProbeWithoutASizePointerIsRefusedBeforeTheRegistry) {
 
 TEST_F(StringReadTest, TooSmallBufferWithoutASizePointerIsRefused) {
   char buffer[2] = {};
-  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer,
-                                        sizeof(buffer), nullptr),
+  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer, sizeof(buffer),
+                                        nullptr),
             kInvalidParameter);
 }
 
 TEST_F(StringReadTest, TextThatFitsNeedsNoSizePointer) {
   char buffer[8] = {};
-  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer,
-                                        sizeof(buffer), nullptr),
+  EXPECT_EQ(rm::ReadRegistryStringValue(HKEY_CURRENT_USER, "Values", "Text", buffer, sizeof(buffer),
+                                        nullptr),
             0u);
   EXPECT_STREQ(buffer, "abcd");
 }
@@ -148,9 +147,8 @@ class TypedReadTest : public SandboxedRegistryTest {
 };
 
 TEST_F(TypedReadTest, ProbeReportsTheExactSizeAndLeavesTheType) {
-  EXPECT_EQ(rm::ReadRegistryValue(HKEY_CURRENT_USER, "Values", "Binary", &type_, nullptr, 0,
-                                  &size_),
-            0u);
+  EXPECT_EQ(
+      rm::ReadRegistryValue(HKEY_CURRENT_USER, "Values", "Binary", &type_, nullptr, 0, &size_), 0u);
   EXPECT_EQ(size_, 16u);
   EXPECT_EQ(type_, kUntouchedType);
 }
@@ -181,13 +179,13 @@ TEST_F(TypedReadTest, StoredTypesTranslateToValueTypes) {
   RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, "Values", "Expand", REG_EXPAND_SZ, "%x%", 4);
   RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, "Values", "Multi", REG_MULTI_SZ, "a\0b\0", 5);
   RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, "Values", "None", REG_NONE, "xy", 2);
-  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, "Values", "BigEndian", REG_DWORD_BIG_ENDIAN,
-                            &number, 4);
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, "Values", "BigEndian", REG_DWORD_BIG_ENDIAN, &number,
+                            4);
   const struct {
     const char* name;
     tagQXVALUETYPE expected;
-  } cases[] = {{"Binary", QXVT_BINARY},  {"Dword", QXVT_DWORD},     {"Text", QXVT_STRING},
-               {"Expand", QXVT_UNKNOWN}, {"Multi", QXVT_UNKNOWN},   {"None", QXVT_UNKNOWN},
+  } cases[] = {{"Binary", QXVT_BINARY},    {"Dword", QXVT_DWORD},   {"Text", QXVT_STRING},
+               {"Expand", QXVT_UNKNOWN},   {"Multi", QXVT_UNKNOWN}, {"None", QXVT_UNKNOWN},
                {"BigEndian", QXVT_UNKNOWN}};
   for (const auto& c : cases) {
     BYTE buffer[64] = {};
@@ -225,9 +223,9 @@ TEST_F(TypedReadTest, NullTypeOrSizePointerIsRefusedBeforeTheRegistry) {
   EXPECT_EQ(rm::ReadRegistryValue(HKEY_CURRENT_USER, "Values", "Binary", &type_, buffer,
                                   sizeof(buffer), nullptr),
             kInvalidParameter);
-  EXPECT_EQ(rm::ReadRegistryValue(HKEY_CURRENT_USER, "Missing", "Binary", &type_, nullptr, 0,
-                                  nullptr),
-            kInvalidParameter);
+  EXPECT_EQ(
+      rm::ReadRegistryValue(HKEY_CURRENT_USER, "Missing", "Binary", &type_, nullptr, 0, nullptr),
+      kInvalidParameter);
   EXPECT_EQ(size_, kUntouched);
   EXPECT_EQ(type_, kUntouchedType);
 }
@@ -281,8 +279,7 @@ TEST_F(TypedWriteTest, NullDataWithANonZeroSizeIsRefusedBeforeAnyKeyIsCreated) {
 }
 
 TEST_F(TypedWriteTest, NullDataWithSizeZeroStoresAnEmptyValue) {
-  EXPECT_EQ(rm::WriteRegistryValue(HKEY_CURRENT_USER, "New", "Empty", QXVT_BINARY, nullptr, 0),
-            0u);
+  EXPECT_EQ(rm::WriteRegistryValue(HKEY_CURRENT_USER, "New", "Empty", QXVT_BINARY, nullptr, 0), 0u);
   const RawValue stored = ReadValue(HKEY_CURRENT_USER, "New", "Empty");
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_BINARY));
   EXPECT_TRUE(stored.data.empty());

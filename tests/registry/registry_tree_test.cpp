@@ -90,9 +90,9 @@ TEST_F(KeyTreeTest, DeleteOfADeniedKeyItselfDeletesNothing) {
 TEST_F(KeyTreeTest, CopyOfAnEmptyKeyCreatesTheDestinationWithMissingLevels) {
   RegistrySandbox::CreateKey(HKEY_CURRENT_USER, "Empty");
 
-  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Empty",
-                                    "New\\Levels\\Copy"),
-            0u);
+  EXPECT_EQ(
+      rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Empty", "New\\Levels\\Copy"),
+      0u);
 
   EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "New\\Levels\\Copy"));
   EXPECT_TRUE(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "New\\Levels\\Copy").empty());
@@ -107,7 +107,8 @@ TEST_F(KeyTreeTest, CopyReproducesEveryValueTypeByteForByte) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, source, "Text", "hello");
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, source, "", "the default");
   RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "Dword", REG_DWORD, &dword, sizeof(dword));
-  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "Binary", REG_BINARY, binary, sizeof(binary));
+  RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "Binary", REG_BINARY, binary,
+                            sizeof(binary));
   RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "Multi", REG_MULTI_SZ, multi, sizeof(multi));
   RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "EmptyBinary", REG_BINARY, nullptr, 0);
   RegistrySandbox::WriteRaw(HKEY_CURRENT_USER, source, "EmptyText", REG_SZ, "", 1);
@@ -231,7 +232,8 @@ TEST_F(KeyTreeTest, CopyOfAKeyOntoItselfChangesNothing) {
   RegistrySandbox::WriteDword(HKEY_CURRENT_USER, "Loop", "Count", 7);
 
   for (const char* destination : {"Loop", "loop", "Loop\\"}) {
-    EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Loop", destination), 0u)
+    EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_CURRENT_USER, "Loop", destination),
+              0u)
         << destination;
   }
   EXPECT_EQ(RegistrySandbox::SubKeyNames(HKEY_CURRENT_USER, "Loop"),
@@ -259,9 +261,9 @@ TEST_F(KeyTreeTest, CopyOfAKeyInsideTheDestinationIsAllowed) {
 TEST_F(KeyTreeTest, CopyUnderAnotherRootWithTheSamePathIsAllowed) {
   RegistrySandbox::WriteString(HKEY_CURRENT_USER, "Same\\Path", "Value", "v");
 
-  EXPECT_EQ(rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, "Same\\Path",
-                                    "Same\\Path"),
-            0u);
+  EXPECT_EQ(
+      rm::CopyRegistryKeyTree(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, "Same\\Path", "Same\\Path"),
+      0u);
   EXPECT_EQ(RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, "Same\\Path", "Value"), "v");
 }
 
@@ -274,8 +276,7 @@ HKEY CreateWideKey(HKEY root, const wchar_t* path) {
   return key;
 }
 
-std::vector<BYTE> ReadWideValue(HKEY root, const wchar_t* path, const wchar_t* name,
-                                DWORD* type) {
+std::vector<BYTE> ReadWideValue(HKEY root, const wchar_t* path, const wchar_t* name, DWORD* type) {
   BYTE data[64] = {};
   DWORD size = sizeof data;
   EXPECT_EQ(RegGetValueW(root, path, name, RRF_RT_ANY | RRF_NOEXPAND, type, data, &size),
@@ -286,7 +287,7 @@ std::vector<BYTE> ReadWideValue(HKEY root, const wchar_t* path, const wchar_t* n
 // compat F08
 TEST_F(KeyTreeTest, CopyAndDeleteKeepNamesTypesAndBytesOutsideTheCodePage) {
   const wchar_t kSubKey[] = L"Src\\\u041a\u043b\u044e\u0447";  // Src\Ключ
-  const wchar_t kValueName[] = L"\u65e5\u672c";                  // 日本
+  const wchar_t kValueName[] = L"\u65e5\u672c";                // 日本
   const wchar_t kText[] = L"\u00e9t\u00e9 \u0416";
   HKEY key = CreateWideKey(HKEY_CURRENT_USER, kSubKey);
   ASSERT_EQ(RegSetValueExW(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(kText),
@@ -323,8 +324,8 @@ TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeThroughAnotherHandleStopsAtTheDepthLimi
             static_cast<rm::WinCode>(ERROR_STACK_OVERFLOW));
   int levels = 0;
   HKEY level = CreateWideKey(first, L"Src");
-  for (HKEY child = nullptr;
-       RegOpenKeyExW(level, L"Sub", 0, KEY_READ, &child) == ERROR_SUCCESS; ++levels) {
+  for (HKEY child = nullptr; RegOpenKeyExW(level, L"Sub", 0, KEY_READ, &child) == ERROR_SUCCESS;
+       ++levels) {
     RegCloseKey(level);
     level = child;
   }
@@ -333,7 +334,8 @@ TEST_F(KeyTreeTest, CopyIntoItsOwnSubTreeThroughAnotherHandleStopsAtTheDepthLimi
 
   // The deletion has the same limit: a tree deeper than 512 levels below its key is refused
   // with nothing deleted, one level down it goes.
-  EXPECT_EQ(rm::DeleteRegistryKeyTree(first, "Src"), static_cast<rm::WinCode>(ERROR_STACK_OVERFLOW));
+  EXPECT_EQ(rm::DeleteRegistryKeyTree(first, "Src"),
+            static_cast<rm::WinCode>(ERROR_STACK_OVERFLOW));
   EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Al\\Src\\Sub\\Sub"));
   EXPECT_EQ(rm::DeleteRegistryKeyTree(first, "Src\\Sub"), 0u);
   EXPECT_EQ(rm::DeleteRegistryKeyTree(first, "Src"), 0u);

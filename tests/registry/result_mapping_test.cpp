@@ -21,8 +21,8 @@ const RuleRow kRules[] = {
      QXIR_ACCESS_DENIED, QXIR_REGISTRY_ERROR, QXIR_REGISTRY_ERROR},
     {"lookup", rm::MapByLookupRule, QXIR_SUCCESS, QXIR_BUFFER_TOO_SMALL, QXIR_ACCESS_DENIED,
      QXIR_KEY_NOT_FOUND, QXIR_KEY_NOT_FOUND},
-    {"lookup for instantiation", rm::MapByModulePathLookupRule, QXIR_SUCCESS,
-     QXIR_KEY_NOT_FOUND, QXIR_ACCESS_DENIED, QXIR_KEY_NOT_FOUND, QXIR_KEY_NOT_FOUND},
+    {"lookup for instantiation", rm::MapByModulePathLookupRule, QXIR_SUCCESS, QXIR_KEY_NOT_FOUND,
+     QXIR_ACCESS_DENIED, QXIR_KEY_NOT_FOUND, QXIR_KEY_NOT_FOUND},
     {"profile read", rm::MapByProfileReadRule, QXIR_SUCCESS, QXIR_BUFFER_TOO_SMALL,
      QXIR_ACCESS_DENIED, QXIR_INVALID_PARAMETER, QXIR_PROFILE_ERROR},
     {"profile", rm::MapByProfileRule, QXIR_SUCCESS, QXIR_PROFILE_ERROR, QXIR_ACCESS_DENIED,
@@ -33,8 +33,8 @@ const RuleRow kRules[] = {
 
 // Codes that fall into the last column: not-found, the module's own codes, neighbours of the
 // told-apart codes, and the extremes.
-const rm::WinCode kOtherCodes[] = {1, 2, 3, 4, 6, 8, 86, 88, 233, 235, 259, 1009, 1010, 1018,
-                                   0x80000000u, 0xFFFFFFFFu};
+const rm::WinCode kOtherCodes[] = {1,   2,   3,   4,    6,    8,    86,          88,
+                                   233, 235, 259, 1009, 1010, 1018, 0x80000000u, 0xFFFFFFFFu};
 
 // compat C05
 TEST(MappingRules, EachRuleMapsTheCodesItTellsApart) {
@@ -55,9 +55,15 @@ TEST(MappingRules, EveryOtherCodeFallsIntoTheLastColumn) {
 }
 
 TEST(ResultCodes, EnumeratorsCarryTheirFixedValues) {
-  const int values[] = {QXIR_SUCCESS,           QXIR_LOADLIBRARY_FAILED,  QXIR_NO_DLLGETCLASSOBJECT,
-                        QXIR_GETCLASSOBJECT_FAILED, QXIR_CREATEINSTANCE_FAILED, QXIR_KEY_NOT_FOUND,
-                        QXIR_BAD_CLSID,         QXIR_BAD_CLSID_STRING,    QXIR_BAD_OBJECT_ID};
+  const int values[] = {QXIR_SUCCESS,
+                        QXIR_LOADLIBRARY_FAILED,
+                        QXIR_NO_DLLGETCLASSOBJECT,
+                        QXIR_GETCLASSOBJECT_FAILED,
+                        QXIR_CREATEINSTANCE_FAILED,
+                        QXIR_KEY_NOT_FOUND,
+                        QXIR_BAD_CLSID,
+                        QXIR_BAD_CLSID_STRING,
+                        QXIR_BAD_OBJECT_ID};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(values[i], i);
   EXPECT_EQ(QXIR_BUFFER_TOO_SMALL, 10);
   EXPECT_EQ(QXIR_INVALID_PARAMETER, 12);

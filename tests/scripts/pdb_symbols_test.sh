@@ -16,8 +16,8 @@ fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
 # image | function as the PDB names it | source file that defines it | text that starts the definition
 cases='
 Rm7731.pid|rm::OnProcessAttach|src/module/module_state.cpp|void OnProcessAttach(
-Rm7731.pid|DllRegisterServer|src/module/server_registration.cpp|STDAPI DllRegisterServer(
-Rm7731.pid|QXConvertCLSIDToString|src/components/component_key_names.cpp|tagQXINTRFCRESULT QXConvertCLSIDToString(
+Rm7731.pid|DllRegisterServer|src/module/server_exports.cpp|STDAPI DllRegisterServer(
+Rm7731.pid|QXConvertCLSIDToString|src/components/component_key_names_exports.cpp|tagQXINTRFCRESULT QXConvertCLSIDToString(
 Rm7731.pid|rm::`anonymous namespace'"'"'::Win32Services::GetClassDevs|src/identification/win32_device_services.cpp|HDEVINFO GetClassDevs(
 pidtool.exe|main|tools/pidtool/main.cpp|int main(
 pidtool.exe|pidtool::`anonymous namespace'"'"'::FindCommand|tools/pidtool/cli/command_line.cpp|const CommandSpec* FindCommand(

@@ -19,13 +19,15 @@ HRESULT STDMETHODCALLTYPE CountingOuter::QueryInterface(REFIID iid, void** out) 
 
 namespace {
 
-const GUID kOtherClsid = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+const GUID kOtherClsid = {
+    0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 void* const kUntouched = reinterpret_cast<void*>(0x5A5A5A5A);
 
 IClassFactory* GetFactory() {
   void* out = nullptr;
-  EXPECT_EQ(ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory, &out),
-            S_OK);
+  EXPECT_EQ(
+      ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IClassFactory, &out),
+      S_OK);
   return static_cast<IClassFactory*>(out);
 }
 
@@ -39,7 +41,8 @@ int CALLBACK CountCalls(const ProductInfo*, ULONG_PTR context) {
 TEST(ComServerGetClassObject, HandsOutOneFactoryReferenceForEitherInterface) {
   for (const IID* iid : {&IID_IClassFactory, &IID_IUnknown}) {
     void* out = nullptr;
-    ASSERT_EQ(ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, *iid, &out), S_OK);
+    ASSERT_EQ(ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, *iid, &out),
+              S_OK);
     ASSERT_NE(out, nullptr);
     // The factory was handed out with a count of 1: the first Release destroys it.
     EXPECT_EQ(static_cast<IUnknown*>(out)->Release(), 0u);
@@ -52,8 +55,9 @@ TEST(ComServerGetClassObject, RefusesOtherInterfacesBeforeLookingAtTheClass) {
   EXPECT_EQ(ServerUnderTest().getClassObject(kOtherClsid, IID_IProductIdentification, &out),
             E_NOINTERFACE);
   EXPECT_EQ(out, kUntouched);
-  EXPECT_EQ(ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IDispatch, &out),
-            E_NOINTERFACE);
+  EXPECT_EQ(
+      ServerUnderTest().getClassObject(CLSID_ProductIdentificationPlugin, IID_IDispatch, &out),
+      E_NOINTERFACE);
   EXPECT_EQ(out, kUntouched);
 }
 
@@ -107,7 +111,8 @@ TEST(ClassFactory, UnknownAndPluginInterfaceAreDifferentPointersOnOneCount) {
   void* unknown = nullptr;
   ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, &unknown), S_OK);
   void* part = nullptr;
-  ASSERT_EQ(static_cast<IUnknown*>(unknown)->QueryInterface(IID_IProductIdentification, &part), S_OK);
+  ASSERT_EQ(static_cast<IUnknown*>(unknown)->QueryInterface(IID_IProductIdentification, &part),
+            S_OK);
   EXPECT_NE(part, unknown);
   // Both references are on the object's own count: 2 now, and the part's AddRef reaches it.
   EXPECT_EQ(static_cast<IUnknown*>(part)->AddRef(), 3u);
@@ -133,7 +138,8 @@ TEST(ClassFactory, FailedCreationsLeaveNoObjectAlive) {
 
   CountingOuter outer;
   out = kUntouched;
-  EXPECT_EQ(factory->CreateInstance(&outer, IID_IProductIdentification, &out), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(factory->CreateInstance(&outer, IID_IProductIdentification, &out),
+            CLASS_E_NOAGGREGATION);
   EXPECT_EQ(out, kUntouched);
   EXPECT_EQ(CanUnloadNow(), S_OK);
   EXPECT_EQ(outer.addRefs + outer.releases, 0);

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "support/sandboxed_test.h"
 
 namespace rmtest {
@@ -13,7 +13,8 @@ namespace rmtest {
 class LeakCheckedTest : public SandboxedTest {
  protected:
   void TearDown() override {
-    EXPECT_EQ(rm::LiveHandleCountTotal(), handlesBefore_) << "a call left a handle or heap block open";
+    EXPECT_EQ(rm::LiveHandleCountTotal(), handlesBefore_)
+        << "a call left a handle or heap block open";
   }
 
  private:

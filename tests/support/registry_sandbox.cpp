@@ -97,8 +97,8 @@ bool RegistrySandbox::ReadRaw(HKEY root, const std::string& path, const char* na
   LONG queried = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
   if (queried == ERROR_SUCCESS) {
     data->assign(size, 0);
-    queried = RegQueryValueExA(key, name, nullptr, type, data->empty() ? nullptr : data->data(),
-                               &size);
+    queried =
+        RegQueryValueExA(key, name, nullptr, type, data->empty() ? nullptr : data->data(), &size);
     data->resize(size);
   }
   RegCloseKey(key);
@@ -129,7 +129,8 @@ void RegistrySandbox::WriteRaw(HKEY root, const std::string& path, const char* n
   ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
             ERROR_SUCCESS)
       << path;
-  EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+            ERROR_SUCCESS);
   RegCloseKey(key);
 }
 
@@ -138,12 +139,13 @@ void RegistrySandbox::WriteString(HKEY root, const std::string& path, const char
   WriteRaw(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-void RegistrySandbox::WriteUnterminatedString(HKEY root, const std::string& path,
-                                              const char* name, const std::string& text) {
+void RegistrySandbox::WriteUnterminatedString(HKEY root, const std::string& path, const char* name,
+                                              const std::string& text) {
   // A character other than NUL follows the text: Wine counts a NUL that directly follows.
   std::wstring wide(text.begin(), text.end());
   wide.push_back(L'x');
-  const std::wstring wideName = name == nullptr ? L"" : std::wstring(name, name + std::strlen(name));
+  const std::wstring wideName =
+      name == nullptr ? L"" : std::wstring(name, name + std::strlen(name));
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
             ERROR_SUCCESS)
@@ -155,7 +157,8 @@ void RegistrySandbox::WriteUnterminatedString(HKEY root, const std::string& path
   RegCloseKey(key);
 }
 
-void RegistrySandbox::WriteDword(HKEY root, const std::string& path, const char* name, DWORD value) {
+void RegistrySandbox::WriteDword(HKEY root, const std::string& path, const char* name,
+                                 DWORD value) {
   WriteRaw(root, path, name, REG_DWORD, &value, sizeof(value));
 }
 
@@ -209,8 +212,8 @@ void DeleteWideTreeForcibly(HKEY root, const wchar_t* path) {
   if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
   wchar_t name[256];
   wchar_t next[256];
-  for (DWORD length = 256; RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr,
-                                         nullptr) == ERROR_SUCCESS;
+  for (DWORD length = 256;
+       RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
        length = 256) {
     DeleteWideTreeForcibly(key, name);
     DWORD nextLength = 256;

@@ -13,7 +13,8 @@
 namespace {
 
 // {6F3B2C1D-4E5A-4B7C-8D9E-0A1B2C3D4E5F}
-constexpr CLSID kFixtureClsid = {0x6F3B2C1D, 0x4E5A, 0x4B7C, {0x8D, 0x9E, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}};
+constexpr CLSID kFixtureClsid = {
+    0x6F3B2C1D, 0x4E5A, 0x4B7C, {0x8D, 0x9E, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}};
 
 LONG g_liveObjects = 0;
 
@@ -32,7 +33,8 @@ class CameraPlugin final : public rmtest::FixtureComObject<IProductIdentificatio
     return E_NOINTERFACE;
   }
 
-  HRESULT STDMETHODCALLTYPE EnumerateProducts(ProductInfoCallback callback, ULONG_PTR context) override {
+  HRESULT STDMETHODCALLTYPE EnumerateProducts(ProductInfoCallback callback,
+                                              ULONG_PTR context) override {
     if (callback == nullptr) return E_POINTER;
     ProductInfo record;
     char name[260];
@@ -67,7 +69,6 @@ class CameraPlugin final : public rmtest::FixtureComObject<IProductIdentificatio
     record->driverVersion = version;
     record->driverLanguageMask = languages;
   }
-
 };
 
 class CameraPluginFactory final : public rmtest::FixtureComObject<IClassFactory> {
@@ -93,7 +94,8 @@ class CameraPluginFactory final : public rmtest::FixtureComObject<IClassFactory>
 
 }  // namespace
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
+    DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (!IsEqualCLSID(clsid, kFixtureClsid)) return CLASS_E_CLASSNOTAVAILABLE;
   CameraPluginFactory* factory = new CameraPluginFactory;
   const HRESULT result = factory->QueryInterface(iid, out);

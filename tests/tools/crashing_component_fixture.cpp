@@ -7,7 +7,8 @@ namespace {
 int* volatile nowhere = nullptr;  // volatile, so that the compiler keeps the read
 }
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID, REFIID, void** object) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
+    DllGetClassObject(REFCLSID, REFIID, void** object) {
   *object = nullptr;
   return static_cast<HRESULT>(*nowhere);
 }

@@ -16,7 +16,8 @@ const char kFixtureRoot[] = "Software\\pidtool_tests";
 bool FixtureMarkerExists(const char* fixture) {
   HKEY key = nullptr;
   const std::string path = std::string(kFixtureRoot) + "\\" + fixture;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
@@ -35,7 +36,9 @@ TEST(PidtoolHelp, ListsEveryCommandAndExitsZero) {
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_EQ(run.err, "");
   for (const char* command : {"register", "unregister", "list", "products", "show", "id", "name"}) {
-    EXPECT_NE(run.out.find(std::string("\n  ") + command + " "), std::string::npos) << command << "\n" << run.out;
+    EXPECT_NE(run.out.find(std::string("\n  ") + command + " "), std::string::npos)
+        << command << "\n"
+        << run.out;
   }
   EXPECT_NE(run.out.find("--json"), std::string::npos);
 }
@@ -81,14 +84,16 @@ TEST(PidtoolBadArguments, PrintTheUsageAndExitTwo) {
 TEST_F(PidtoolRegistration, RegistersAndUnregistersAModuleAndNamesTheHresult) {
   ToolRun run = RunPidtool({"register", "pidtool_fixture_registers.dll"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_NE(run.out.find("pidtool_fixture_registers.dll': DllRegisterServer returned S_OK (0x00000000)"),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find("pidtool_fixture_registers.dll': DllRegisterServer returned S_OK (0x00000000)"),
+      std::string::npos)
       << run.out;
   EXPECT_TRUE(FixtureMarkerExists("registers"));
 
   run = RunPidtool({"unregister", "pidtool_fixture_registers.dll"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_NE(run.out.find("DllUnregisterServer returned S_OK (0x00000000)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("DllUnregisterServer returned S_OK (0x00000000)"), std::string::npos)
+      << run.out;
   EXPECT_FALSE(FixtureMarkerExists("registers"));
 }
 
@@ -100,7 +105,8 @@ TEST_F(PidtoolRegistration, ReportsTheResultAsJson) {
   EXPECT_NE(run.out.find("\"export\": \"DllRegisterServer\""), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\"hresult\": 0,"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\\\\pidtool_fixture_registers.dll\""), std::string::npos)
-      << "the path's backslashes are escaped\n" << run.out;
+      << "the path's backslashes are escaped\n"
+      << run.out;
 }
 
 TEST_F(PidtoolRegistration, TakesBackAFailedRegistrationAndExitsNonZero) {
@@ -148,15 +154,26 @@ TEST(PidtoolFailures, AreJsonObjectsOnStdoutAndOneLineOnStderr) {
     const char* name;
   };
   const Case cases[] = {
-      {{"--json", "list", "CATEGORY_pidtool_tests_none"}, 1, "QXIR_KEY_NOT_FOUND (5)", "5",
+      {{"--json", "list", "CATEGORY_pidtool_tests_none"},
+       1,
+       "QXIR_KEY_NOT_FOUND (5)",
+       "5",
        "\"QXIR_KEY_NOT_FOUND\""},
-      {{"register", "pidtool_fixture_missing_import.dll", "--json"}, 1,
-       "a module it imports is missing (LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126))", "126",
+      {{"register", "pidtool_fixture_missing_import.dll", "--json"},
+       1,
+       "a module it imports is missing (LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126))",
+       "126",
        "\"ERROR_MOD_NOT_FOUND\""},
-      {{"--json", "register", "pidtool_no_such_module.dll"}, 1,
-       "LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126)", "126", "\"ERROR_MOD_NOT_FOUND\""},
-      {{"--json", "register", "pidtool_fixture_plain.dll"}, 1, "has no DllRegisterServer export",
-       "127", "\"ERROR_PROC_NOT_FOUND\""},
+      {{"--json", "register", "pidtool_no_such_module.dll"},
+       1,
+       "LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126)",
+       "126",
+       "\"ERROR_MOD_NOT_FOUND\""},
+      {{"--json", "register", "pidtool_fixture_plain.dll"},
+       1,
+       "has no DllRegisterServer export",
+       "127",
+       "\"ERROR_PROC_NOT_FOUND\""},
       {{"show", "--json", "not-a-clsid"}, 2, "is not a CLSID", "null", "null"},
       {{"--json", "frobnicate"}, 2, "unknown command 'frobnicate'", "null", "null"},
   };
@@ -167,13 +184,19 @@ TEST(PidtoolFailures, AreJsonObjectsOnStdoutAndOneLineOnStderr) {
     EXPECT_EQ(run.exitCode, c.exitCode) << line << "\n" << run.err;
     EXPECT_NE(run.err.find(c.stderrText), std::string::npos) << line << "\n" << run.err;
     const std::string failureLines = run.err.substr(0, run.err.find("Usage:"));
-    EXPECT_EQ(std::count(failureLines.begin(), failureLines.end(), '\n'), 1) << line << "\n" << run.err;
+    EXPECT_EQ(std::count(failureLines.begin(), failureLines.end(), '\n'), 1) << line << "\n"
+                                                                             << run.err;
     EXPECT_EQ(run.out.rfind("{\n  \"error\": \"", 0), 0u) << line << "\n" << run.out;
-    EXPECT_NE(run.out.find(std::string("\"code\": ") + c.code + ",\n"), std::string::npos) << line << "\n" << run.out;
-    EXPECT_NE(run.out.find(std::string("\"name\": ") + c.name + "\n}"), std::string::npos) << line << "\n" << run.out;
+    EXPECT_NE(run.out.find(std::string("\"code\": ") + c.code + ",\n"), std::string::npos)
+        << line << "\n"
+        << run.out;
+    EXPECT_NE(run.out.find(std::string("\"name\": ") + c.name + "\n}"), std::string::npos)
+        << line << "\n"
+        << run.out;
   }
   // Only a file that exists has a missing import.
-  EXPECT_EQ(RunPidtool({"register", "pidtool_no_such_module.dll"}).err.find("imports"), std::string::npos);
+  EXPECT_EQ(RunPidtool({"register", "pidtool_no_such_module.dll"}).err.find("imports"),
+            std::string::npos);
 }
 
 // --version names the tool's version and the module it loaded, whose version resource carries

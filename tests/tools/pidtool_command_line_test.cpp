@@ -54,7 +54,8 @@ TEST(CommandLine, TakesTheGlobalOptionsBeforeOrAfterTheCommand) {
     EXPECT_EQ(parsed.action, c.action) << c.words[0] << " " << c.words.size();
     EXPECT_EQ(parsed.json, c.json) << c.words[0] << " " << c.words.size();
   }
-  EXPECT_EQ(Parse({"--json", "list", "CATEGORY_Other"}).arguments, std::vector<std::string>{"CATEGORY_Other"});
+  EXPECT_EQ(Parse({"--json", "list", "CATEGORY_Other"}).arguments,
+            std::vector<std::string>{"CATEGORY_Other"});
 }
 
 TEST(CommandLine, TakesTheCategoryOfListAsOptional) {
@@ -64,7 +65,8 @@ TEST(CommandLine, TakesTheCategoryOfListAsOptional) {
 }
 
 TEST(CommandLine, PrintsHelpForTheToolAndForEachCommand) {
-  for (std::vector<std::string> words : std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"help"}}) {
+  for (std::vector<std::string> words :
+       std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"help"}}) {
     const ParsedCommandLine parsed = Parse(words);
     EXPECT_EQ(parsed.action, Action::ShowHelp) << words[0];
     EXPECT_EQ(parsed.command, nullptr) << words[0];
@@ -78,7 +80,8 @@ TEST(CommandLine, PrintsHelpForTheToolAndForEachCommand) {
     const ParsedCommandLine viaHelp = Parse({"help", command.name});
     EXPECT_EQ(viaHelp.command, &command) << command.name;
     EXPECT_NE(CommandHelp(command).find(CommandUsage(command)), std::string::npos) << command.name;
-    EXPECT_NE(ToolHelp().find(std::string("  ") + command.name + " "), std::string::npos) << command.name;
+    EXPECT_NE(ToolHelp().find(std::string("  ") + command.name + " "), std::string::npos)
+        << command.name;
   }
 }
 

@@ -41,15 +41,20 @@ struct Snapshot {
     s.viewBits = 64;
     s.hostMachine = OwnMachine();
     s.hostDir = "C:\\host";
-    s.machine = {RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, 64}, KeyNode{"", kRootPath, 0, {}, {}}};
+    s.machine = {RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, 64},
+                 KeyNode{"", kRootPath, 0, {}, {}}};
     s.user = {RootView{"HKEY_CURRENT_USER", "HKCU", false, 64}, KeyNode{"", kRootPath, 0, {}, {}}};
-    Key(Machine(), kA)->values = {Text("", "A"), Text("File", kModule), Bytes("RefCount", REG_DWORD, {1, 0, 0, 0})};
+    Key(Machine(), kA)->values = {Text("", "A"), Text("File", kModule),
+                                  Bytes("RefCount", REG_DWORD, {1, 0, 0, 0})};
     Key(Machine(), "Category\\CATEGORY_X\\" + kA)->values = {Text("", "A")};
     s.files[kModule] = Module();
   }
   static ModuleFile Module() {
     ModuleFile file{true, true, "", {}};
-    file.image = {OwnMachine(), true, {"DllCanUnloadNow", "DllGetClassObject"}, {"DllCanUnloadNow", "DllGetClassObject"}};
+    file.image = {OwnMachine(),
+                  true,
+                  {"DllCanUnloadNow", "DllGetClassObject"},
+                  {"DllCanUnloadNow", "DllGetClassObject"}};
     return file;
   }
   KeyNode& Machine() { return s.machine.tree; }
@@ -59,7 +64,8 @@ struct Snapshot {
     KeyNode* node = &root;
     std::istringstream names(path);
     for (std::string name; std::getline(names, name, '\\');) {
-      auto found = std::find_if(node->subKeys.begin(), node->subKeys.end(), [&](const KeyNode& k) { return k.name == name; });
+      auto found = std::find_if(node->subKeys.begin(), node->subKeys.end(),
+                                [&](const KeyNode& k) { return k.name == name; });
       if (found == node->subKeys.end()) {
         node->subKeys.push_back(KeyNode{name, node->path + "\\" + name, 0, {}, {}});
         found = node->subKeys.end() - 1;
@@ -109,40 +115,90 @@ TEST(DoctorChecks, FindEachFaultOnceAtItsKey) {
          t.s.files["C:\\host\\a.dll"] = Snapshot::Module();
        },
        {"bare-file " + a}},
-      {"relative", [](Snapshot& t) { t.Key(t.Machine(), kA)->values[1] = Text("File", "m\\a.dll"); }, {"relative-file " + a}},
-      {"no File", [](Snapshot& t) { t.Key(t.Machine(), kA)->values.pop_back(), t.Key(t.Machine(), kA)->values.pop_back(); },
+      {"relative",
+       [](Snapshot& t) { t.Key(t.Machine(), kA)->values[1] = Text("File", "m\\a.dll"); },
+       {"relative-file " + a}},
+      {"no File",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), kA)->values.pop_back(), t.Key(t.Machine(), kA)->values.pop_back();
+       },
        {"no-file " + a}},
-      {"File too long", [](Snapshot& t) { t.Key(t.Machine(), kA)->values[1] = Text("File", "C:\\" + std::string(300, 'x')); },
+      {"File too long",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), kA)->values[1] = Text("File", "C:\\" + std::string(300, 'x'));
+       },
        {"no-file " + a}},
       {"no PE image", [](Snapshot& t) { t.File().readable = false; }, {"not-a-module " + a}},
       {"other machine", [](Snapshot& t) { t.File().image.machine = 0xAA64; }, {"wrong-width " + a}},
       {"a program", [](Snapshot& t) { t.File().image.isDll = false; }, {"not-a-dll " + a}},
-      {"no exports", [](Snapshot& t) { t.File().image = {OwnMachine(), true, {}, {}}; },
+      {"no exports",
+       [](Snapshot& t) {
+         t.File().image = {OwnMachine(), true, {}, {}};
+       },
        {"no-dllgetclassobject " + a, "no-dllcanunloadnow " + a}},
-      {"class object in data", [](Snapshot& t) { t.File().image.exportedCode.pop_back(); }, {"not-a-module " + a}},
-      {"load failed", [](Snapshot& t) { t.s.probes[kA] = {LoadProbe::Outcome::LoadFailed, 126, false, ""}; },
+      {"class object in data",
+       [](Snapshot& t) { t.File().image.exportedCode.pop_back(); },
+       {"not-a-module " + a}},
+      {"load failed",
+       [](Snapshot& t) {
+         t.s.probes[kA] = {LoadProbe::Outcome::LoadFailed, 126, false, ""};
+       },
        {"load-failed " + a}},
-      {"crashed", [](Snapshot& t) { t.s.probes[kA] = {LoadProbe::Outcome::Crashed, 0xC0000005, false, "x"}; },
+      {"crashed",
+       [](Snapshot& t) {
+         t.s.probes[kA] = {LoadProbe::Outcome::Crashed, 0xC0000005, false, "x"};
+       },
        {"load-crashed " + a}},
-      {"refused", [](Snapshot& t) { t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0x80040111, false, ""}; },
+      {"refused",
+       [](Snapshot& t) {
+         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0x80040111, false, ""};
+       },
        {"class-object-refused " + a}},
-      {"answered", [](Snapshot& t) { t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0, true, ""}; }, {}},
-      {"count 0", [](Snapshot& t) { t.Key(t.Machine(), kA)->values[2].data = {0, 0, 0, 0}; }, {"refcount-zero " + a}},
-      {"count as text", [](Snapshot& t) { t.Key(t.Machine(), kA)->values[2] = Text("RefCount", "1"); }, {"refcount-type " + a}},
-      {"empty name", [](Snapshot& t) { t.Key(t.Machine(), kA)->values[0] = Text("", ""); },
+      {"answered",
+       [](Snapshot& t) {
+         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0, true, ""};
+       },
+       {}},
+      {"count 0",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), kA)->values[2].data = {0, 0, 0, 0};
+       },
+       {"refcount-zero " + a}},
+      {"count as text",
+       [](Snapshot& t) { t.Key(t.Machine(), kA)->values[2] = Text("RefCount", "1"); },
+       {"refcount-type " + a}},
+      {"empty name",
+       [](Snapshot& t) { t.Key(t.Machine(), kA)->values[0] = Text("", ""); },
        {"no-friendly-name " + a, "category-name-mismatch \\Category\\CATEGORY_X" + a}},
-      {"unterminated", [](Snapshot& t) { t.Key(t.Machine(), kA)->values[0].data.pop_back(); }, {"unterminated-text " + a}},
-      {"entry renamed", [](Snapshot& t) { t.Key(t.Machine(), "Category\\CATEGORY_X\\" + kA)->values[0] = Text("", "B"); },
+      {"unterminated",
+       [](Snapshot& t) { t.Key(t.Machine(), kA)->values[0].data.pop_back(); },
+       {"unterminated-text " + a}},
+      {"entry renamed",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), "Category\\CATEGORY_X\\" + kA)->values[0] = Text("", "B");
+       },
        {"category-name-mismatch \\Category\\CATEGORY_X" + a}},
       {"uninstalled",
-       [](Snapshot& t) { t.Machine().subKeys.erase(t.Machine().subKeys.begin()), t.s.files.clear(); },
+       [](Snapshot& t) {
+         t.Machine().subKeys.erase(t.Machine().subKeys.begin()), t.s.files.clear();
+       },
        {"category-orphan \\Category\\CATEGORY_X" + a}},
-      {"empty category", [](Snapshot& t) { t.Key(t.Machine(), "Category\\CATEGORY_Y"); }, {"category-empty \\Category\\CATEGORY_Y"}},
-      {"map value of 4 bytes", [](Snapshot& t) { t.Key(t.Machine(), kA + "\\Object ID Map")->values = {Bytes("x", REG_BINARY, {1, 2, 3, 4})}; },
+      {"empty category",
+       [](Snapshot& t) { t.Key(t.Machine(), "Category\\CATEGORY_Y"); },
+       {"category-empty \\Category\\CATEGORY_Y"}},
+      {"map value of 4 bytes",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), kA + "\\Object ID Map")->values = {
+             Bytes("x", REG_BINARY, {1, 2, 3, 4})};
+       },
        {"object-id-type " + map}},
-      {"shared identifier", [](Snapshot& t) { t.Key(t.Machine(), kA + "\\Object ID Map")->values = {Id("x", 1), Id("y", 1)}; },
+      {"shared identifier",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), kA + "\\Object ID Map")->values = {Id("x", 1), Id("y", 1)};
+       },
        {"object-id-shared " + map}},
-      {"object of no name", [](Snapshot& t) { t.Key(t.Machine(), kA + "\\Object\\" + kId); },
+      {"object of no name",
+       [](Snapshot& t) { t.Key(t.Machine(), kA + "\\Object\\" + kId); },
        {"object-orphan " + a + "\\Object\\" + kId}},
       {"per-user identifier differs",
        [](Snapshot& t) {
@@ -156,23 +212,34 @@ TEST(DoctorChecks, FindEachFaultOnceAtItsKey) {
          t.Key(t.User(), kA + "\\Object\\" + kId + "\\User Settings");
        },
        {}},
-      {"registered nowhere", [](Snapshot& t) { t.Key(t.User(), kId); }, {"user-component-unregistered HKCU:\\" + kId}},
+      {"registered nowhere",
+       [](Snapshot& t) { t.Key(t.User(), kId); },
+       {"user-component-unregistered HKCU:\\" + kId}},
       {"registered in the other view",
        [](Snapshot& t) {
          t.Key(t.User(), kId);
-         t.s.otherMachine = RootSnapshot{RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, 32}, KeyNode{"", kRootPath, 0, {}, {}}};
+         t.s.otherMachine = RootSnapshot{RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, 32},
+                                         KeyNode{"", kRootPath, 0, {}, {}}};
          t.Key(t.s.otherMachine->tree, kId);
        },
        {}},
       {"other view unreadable",
        [](Snapshot& t) {
          t.Key(t.User(), kId);
-         t.s.otherMachine = RootSnapshot{RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, 32}, KeyNode{"", kRootPath, 5, {}, {}}};
+         t.s.otherMachine = RootSnapshot{RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, 32},
+                                         KeyNode{"", kRootPath, 5, {}, {}}};
        },
        {"registry-unreadable "}},
-      {"strays", [](Snapshot& t) { t.Key(t.Machine(), "Junk"), t.Key(t.User(), "Category"), t.Machine().values = {Text("x", "1")}; },
+      {"strays",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), "Junk"), t.Key(t.User(), "Category"),
+             t.Machine().values = {Text("x", "1")};
+       },
        {"stray-key \\Junk", "stray-key HKCU:\\Category", "stray-value "}},
-      {"stray in a component", [](Snapshot& t) { t.Key(t.Machine(), kA + "\\Other"), t.Key(t.User(), kA)->values = {Text("v", "1")}; },
+      {"stray in a component",
+       [](Snapshot& t) {
+         t.Key(t.Machine(), kA + "\\Other"), t.Key(t.User(), kA)->values = {Text("v", "1")};
+       },
        {"stray-key " + a + "\\Other", "stray-value " + user}},
   };
   for (const auto& one : cases) {
@@ -190,9 +257,11 @@ TEST(DoctorChecks, OfferNoCommandForANameACommandPromptWouldActOn) {
   const std::vector<Finding> findings = CheckSnapshot(snapshot.s, &scope);
   ASSERT_EQ(findings.size(), 2u);
   EXPECT_EQ(findings[0].remedy.find("reg delete"), std::string::npos) << findings[0].remedy;
-  EXPECT_NE(findings[0].remedy.find("in regedit, delete the key 'x\" & echo hi & \"'"), std::string::npos);
+  EXPECT_NE(findings[0].remedy.find("in regedit, delete the key 'x\" & echo hi & \"'"),
+            std::string::npos);
   // A name that looks like a placeholder is printed as it stands.
-  EXPECT_NE(findings[1].remedy.find("\"HKLM\\" + kRootPath + "\\{command}\" /f /reg:64"), std::string::npos)
+  EXPECT_NE(findings[1].remedy.find("\"HKLM\\" + kRootPath + "\\{command}\" /f /reg:64"),
+            std::string::npos)
       << findings[1].remedy;
 }
 
@@ -215,7 +284,8 @@ TEST(DoctorFindingKinds, AreTheCodesAndSeveritiesTheReadmeLists) {
       documented.insert((*at)[1].str() + " " + severity);
     }
   }
-  for (const FindingKindRow& kind : FindingKinds()) coded.insert(std::string(kind.code) + " " + SeverityName(kind.severity));
+  for (const FindingKindRow& kind : FindingKinds())
+    coded.insert(std::string(kind.code) + " " + SeverityName(kind.severity));
   EXPECT_EQ(documented, coded);
 }
 
@@ -226,8 +296,9 @@ TEST(DoctorFindingKinds, FillEveryPlaceholderOfTheirRemedies) {
     EXPECT_EQ(finding.code, kind.code);
     EXPECT_EQ(finding.severity, kind.severity);
   }
-  EXPECT_EQ(MakeFinding(FindingKind::NotADll, "K", "p", RemedyDetails{"CMD", "", 32}).remedy,
-            "register the module again with the 32-bit pidtool or regsvr32, or remove the component: CMD");
+  EXPECT_EQ(
+      MakeFinding(FindingKind::NotADll, "K", "p", RemedyDetails{"CMD", "", 32}).remedy,
+      "register the module again with the 32-bit pidtool or regsvr32, or remove the component: CMD");
 }
 
 // Counts what the reader asks for.
@@ -237,7 +308,8 @@ class CountedBytes : public ImageBytes {
   std::uint64_t Size() const override { return bytes_.size(); }
   bool Read(std::uint64_t offset, std::size_t count, void* out) override {
     if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), count, static_cast<unsigned char*>(out));
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), count,
+                static_cast<unsigned char*>(out));
     read += count;
     return true;
   }
@@ -249,7 +321,8 @@ class CountedBytes : public ImageBytes {
 
 TEST(PeImage, ReadsOnlyTheHeadersAndTheExportsOfAModule) {
   std::ifstream file("Rm7731.pid", std::ios::binary);
-  std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file),
+                                   std::istreambuf_iterator<char>()};
   // Data appended past the image, as installers and signatures append it: what is read must
   // not grow with the file.
   bytes.resize(bytes.size() + (1 << 20));

@@ -2,8 +2,8 @@
 // and against a clean one. The cases own SOFTWARE\Varnel in both roots while they run (the
 // suite holds the "real_hklm" lock) and remove it before and after each case.
 #include <windows.h>
-#include <objbase.h>
 #include <dbghelp.h>
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -45,21 +45,24 @@ const std::string kIdX = "{11111111-2222-3333-4444-555555555555}";
 const std::string kIdY = "{66666666-7777-8888-9999-AAAAAAAAAAAA}";
 const std::string kIdZ = "{BBBBBBBB-CCCC-DDDD-EEEE-FFFFFFFFFFFF}";
 
-void Write(HKEY root, const std::string& path, const char* name, DWORD type, const void* data, DWORD size,
-           REGSAM view = 0) {
+void Write(HKEY root, const std::string& path, const char* name, DWORD type, const void* data,
+           DWORD size, REGSAM view = 0) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr),
-            ERROR_SUCCESS)
+  ASSERT_EQ(
+      RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr),
+      ERROR_SUCCESS)
       << path;
   if (name != nullptr) {
-    EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
   }
   RegCloseKey(key);
 }
 void WriteText(HKEY root, const std::string& path, const char* name, const std::string& text) {
   Write(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
-void WriteId(HKEY root, const std::string& path, const char* name, const std::string& id, REGSAM view = 0) {
+void WriteId(HKEY root, const std::string& path, const char* name, const std::string& id,
+             REGSAM view = 0) {
   GUID guid{};
   std::wstring wide(id.begin(), id.end());
   ASSERT_EQ(CLSIDFromString(&wide[0], &guid), NOERROR);
@@ -67,17 +70,21 @@ void WriteId(HKEY root, const std::string& path, const char* name, const std::st
 }
 // A REG_SZ stored without a terminator. RegSetValueExW stores the bytes it is given (64-bit
 // Wine's RegSetValueExA would add a NUL); a non-NUL character follows them all the same.
-void WriteUnterminated(HKEY root, const std::string& path, const char* name, const std::string& text) {
+void WriteUnterminated(HKEY root, const std::string& path, const char* name,
+                       const std::string& text) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
   const std::wstring wideName(name, name + std::strlen(name));
   const std::wstring data = std::wstring(text.begin(), text.end()) + L'X';
   const auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  EXPECT_EQ(RegSetValueExW(key, wideName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), size),
+  EXPECT_EQ(RegSetValueExW(key, wideName.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(data.c_str()), size),
             ERROR_SUCCESS);
   DWORD stored = 0;
-  EXPECT_EQ(RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr, nullptr, &stored), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr, nullptr, &stored),
+            ERROR_SUCCESS);
   EXPECT_EQ(stored, size) << "the value was stored with a terminator";
   RegCloseKey(key);
 }
@@ -105,25 +112,30 @@ class DamagedModule {
         ImageDirectoryEntryToData(base, FALSE, IMAGE_DIRECTORY_ENTRY_EXPORT, &size));
     EXPECT_TRUE(nt != nullptr && exports != nullptr);
     if (nt == nullptr || exports == nullptr) return;
-    const auto at = [&](DWORD rva) { return static_cast<char*>(ImageRvaToVa(nt, base, rva, nullptr)); };
+    const auto at = [&](DWORD rva) {
+      return static_cast<char*>(ImageRvaToVa(nt, base, rva, nullptr));
+    };
     const auto* names = reinterpret_cast<const DWORD*>(at(exports->AddressOfNames));
     const auto* ordinals = reinterpret_cast<const WORD*>(at(exports->AddressOfNameOrdinals));
     auto* functions = reinterpret_cast<DWORD*>(at(exports->AddressOfFunctions));
     DWORD data = 0;
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-      if (std::strncmp(reinterpret_cast<const char*>(section->Name), ".data", 8) == 0) data = section->VirtualAddress;
+      if (std::strncmp(reinterpret_cast<const char*>(section->Name), ".data", 8) == 0)
+        data = section->VirtualAddress;
     }
     EXPECT_NE(data, 0u);
     for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
-      if (damage == Damage::ClassObjectInData && std::strcmp(at(names[i]), "DllGetClassObject") == 0)
+      if (damage == Damage::ClassObjectInData &&
+          std::strcmp(at(names[i]), "DllGetClassObject") == 0)
         functions[ordinals[i]] = data;
     }
     if (damage == Damage::NoAddressTable) exports->AddressOfFunctions = 0;
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     path_ = std::string(folder) + name;
-    std::ofstream(path_, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path_, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
   ~DamagedModule() { DeleteFileA(path_.c_str()); }
   const std::string& path() const { return path_; }
@@ -165,7 +177,8 @@ class PidtoolDoctor : public ::testing::Test {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kVendorKey);
     RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey);
     HKEY software = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | kOtherView, &software) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | kOtherView, &software) ==
+        ERROR_SUCCESS) {
       RegDeleteTreeA(software, "Varnel");
       RegCloseKey(software);
     }
@@ -195,7 +208,8 @@ class PidtoolDoctor : public ::testing::Test {
     WriteId(machine, map, "a", kIdX);
     WriteId(machine, map, "b", kIdX);
     Write(machine, map, "c", REG_BINARY, "12345678", 8);
-    Write(machine, kRoot + kWrongClass + "\\Object\\" + kIdX + "\\Default Settings", nullptr, 0, nullptr, 0);
+    Write(machine, kRoot + kWrongClass + "\\Object\\" + kIdX + "\\Default Settings", nullptr, 0,
+          nullptr, 0);
     Write(machine, kRoot + kWrongClass + "\\Object\\" + kIdY, nullptr, 0, nullptr, 0);
     WriteId(user, map, "a", kIdZ);
     Write(user, kRoot + kWrongClass + "\\Object\\" + kIdZ, nullptr, 0, nullptr, 0);
@@ -273,12 +287,13 @@ TEST_F(PidtoolDoctor, ReportsEveryFaultWithItsSeverityAndExitsWithOne) {
 
   run = RunPidtool({"doctor", "--json"});
   EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_NE(run.out.find("    \"severity\": \"error\",\n    \"code\": \"wrong-width\",\n    \"key\": "
-                         "\"HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Varnel\\\\Component Installed\\\\" +
-                         kOtherWidth +
-                         "\",\n"
-                         "    \"problem\": \"the module '"),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find("    \"severity\": \"error\",\n    \"code\": \"wrong-width\",\n    \"key\": "
+                   "\"HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Varnel\\\\Component Installed\\\\" +
+                   kOtherWidth +
+                   "\",\n"
+                   "    \"problem\": \"the module '"),
+      std::string::npos)
       << run.out;
 }
 
@@ -288,8 +303,10 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
   const HKEY machine = HKEY_LOCAL_MACHINE, user = HKEY_CURRENT_USER;
   const std::string injected = "x\" & echo INJECTED & \"";
   const std::string forged = "a\nnote [forged] K: x. Fix: nothing.";
-  const DamagedModule noAddressTable("pidtool_doctor_no_address_table.dll", DamagedModule::Damage::NoAddressTable);
-  const DamagedModule inData("pidtool_doctor_class_object_in_data.dll", DamagedModule::Damage::ClassObjectInData);
+  const DamagedModule noAddressTable("pidtool_doctor_no_address_table.dll",
+                                     DamagedModule::Damage::NoAddressTable);
+  const DamagedModule inData("pidtool_doctor_class_object_in_data.dll",
+                             DamagedModule::Damage::ClassObjectInData);
   Component(kCrashing, "Crashing", BesideThisProgram("pidtool_fixture_crashing.dll"));
   Write(user, kRoot + kCrashing + "\\Object ID Map", injected.c_str(), REG_SZ, "x", 2);
   Component(kNoAddressTable, "No address table", noAddressTable.path());
@@ -303,7 +320,8 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
   // Per-user settings of a component of the other width, and of one registered nowhere.
   Write(machine, kRoot + kOtherViewOnly, "", REG_SZ, "Other view", 11, kOtherView);
   WriteId(machine, kRoot + kOtherViewOnly + "\\Object ID Map", "camera", kIdX, kOtherView);
-  Write(user, kRoot + kOtherViewOnly + "\\Object\\" + kIdX + "\\User Settings", nullptr, 0, nullptr, 0);
+  Write(user, kRoot + kOtherViewOnly + "\\Object\\" + kIdX + "\\User Settings", nullptr, 0, nullptr,
+        0);
   Write(user, kRoot + kUserOnly + "\\Object\\" + kIdY, nullptr, 0, nullptr, 0);
 
   // What each finding's line must say instead of, or as, its command.
@@ -311,7 +329,8 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
   const std::string userRoot = "HKEY_CURRENT_USER\\" + kRoot;
   const std::string userMap = kCrashing + "\\Object ID Map";
   const std::string noCommand = " (no command is given";
-  const std::string badAddress = "gives DllGetClassObject an address outside every executable section";
+  const std::string badAddress =
+      "gives DllGetClassObject an address outside every executable section";
   const std::string unterminated = " is stored without a terminating NUL";
   const struct {
     Expected finding;
@@ -319,25 +338,31 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
   } cases[] = {
       {{"warning", "stray-key", injected, user},
        byHand + "key '" + injected + "' in " + userRoot.substr(0, userRoot.size() - 1) + noCommand},
-      {{"warning", "object-id-type", userMap, user}, byHand + "value '" + injected + "' in " + userRoot + userMap},
-      {{"warning", "stray-key", "a<0x0A>note [forged] K: x. Fix: nothing.", user}, byHand + "key 'a<0x0A>note"},
+      {{"warning", "object-id-type", userMap, user},
+       byHand + "value '" + injected + "' in " + userRoot + userMap},
+      {{"warning", "stray-key", "a<0x0A>note [forged] K: x. Fix: nothing.", user},
+       byHand + "key 'a<0x0A>note"},
       {{"warning", "stray-key", "%PATH%"}, byHand + "key '%PATH%' in HKEY_LOCAL_MACHINE\\"},
       {{"warning", "stray-value", ""},
        "reg delete \"HKLM\\" + kRoot.substr(0, kRoot.size() - 1) + "\" /v \"trail\\\\\" /f /reg:"},
-      {{"warning", "unterminated-text", kUnterminated}, "the friendly name (default value)" + unterminated},
+      {{"warning", "unterminated-text", kUnterminated},
+       "the friendly name (default value)" + unterminated},
       {{"warning", "unterminated-text", kUnterminated}, "\"File\"" + unterminated},
       {{"error", "not-a-module", kNoAddressTable}, badAddress},
       {{"error", "not-a-module", kClassObjectInData}, badAddress},
-      {{"error", "load-crashed", kCrashing}, "ended in DllGetClassObject with status 0xC0000005, an access violation"},
-      {{"error", "class-object-refused", kUnterminated}, "has no class object for " + kUnterminated},
+      {{"error", "load-crashed", kCrashing},
+       "ended in DllGetClassObject with status 0xC0000005, an access violation"},
+      {{"error", "class-object-refused", kUnterminated},
+       "has no class object for " + kUnterminated},
       {{"warning", "object-orphan", kUserOnly + "\\Object\\" + kIdY, user}, "reg delete \"HKCU\\"},
       {{"note", "user-component-unregistered", kUserOnly, user}, "registered in no registry view"},
   };
   const ToolRun run = RunPidtool({"doctor", "--load"});
   EXPECT_EQ(run.exitCode, 1u) << run.err;
   for (const auto& one : cases) {
-    EXPECT_TRUE(FindingSays(run.out, one.finding, one.says)) << one.finding.code << ": " << one.says << "\n"
-                                                             << run.out;
+    EXPECT_TRUE(FindingSays(run.out, one.finding, one.says))
+        << one.finding.code << ": " << one.says << "\n"
+        << run.out;
   }
   EXPECT_EQ(run.out.find(userRoot + kOtherViewOnly), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("\nnote [forged]"), std::string::npos);
@@ -345,8 +370,10 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
 
   const std::string json = RunPidtool({"doctor", "--json"}).out;
   const std::string jsonRoot = "HKEY_CURRENT_USER\\\\SOFTWARE\\\\Varnel\\\\Component Installed";
-  EXPECT_NE(json.find("\"key\": \"" + jsonRoot + "\\\\a\\nnote [forged]"), std::string::npos) << json;
-  EXPECT_NE(json.find("remove it: in regedit, delete the key 'x\\\" & echo INJECTED & \\\"' in " + jsonRoot + noCommand),
+  EXPECT_NE(json.find("\"key\": \"" + jsonRoot + "\\\\a\\nnote [forged]"), std::string::npos)
+      << json;
+  EXPECT_NE(json.find("remove it: in regedit, delete the key 'x\\\" & echo INJECTED & \\\"' in " +
+                      jsonRoot + noCommand),
             std::string::npos)
       << json;
   for (const std::string& out : {run.out, json}) {

@@ -10,8 +10,8 @@
 #include "cli/guid_text.h"
 #include "cli/json_writer.h"
 #include "cli/product_record.h"
-#include "commands/registry_values.h"
 #include "cli/result_names.h"
+#include "commands/registry_values.h"
 
 namespace pidtool {
 namespace {
@@ -72,9 +72,9 @@ TEST(GuidText, IsTheRegistryFormInUpperCase) {
 }
 
 TEST(GuidText, ParsesWithOrWithoutBracesInEitherCase) {
-  for (const char* text : {"{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}",
-                           "5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415",
-                           "{5c1e2f7a-93b4-4d60-a1e8-3f0b6d92c415}"}) {
+  for (const char* text :
+       {"{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}", "5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415",
+        "{5c1e2f7a-93b4-4d60-a1e8-3f0b6d92c415}"}) {
     GUID parsed{};
     ASSERT_TRUE(ParseGuid(text, &parsed)) << text;
     EXPECT_TRUE(IsEqualGUID(parsed, kPluginClsid)) << text;
@@ -82,13 +82,11 @@ TEST(GuidText, ParsesWithOrWithoutBracesInEitherCase) {
 }
 
 TEST(GuidText, RefusesAnythingElseAndLeavesTheGuidAlone) {
-  for (const char* text : {"", "{}", "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415",
-                           "5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}",
-                           "{5C1E2F7A-93B4-4D60-A1E83-F0B6D92C415}",
-                           "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C41G}",
-                           "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C4150}",
-                           "{5C1E2F7A+93B4-4D60-A1E8-3F0B6D92C415}",
-                           "CATEGORY_ProductIdentification"}) {
+  for (const char* text :
+       {"", "{}", "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415", "5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}",
+        "{5C1E2F7A-93B4-4D60-A1E83-F0B6D92C415}", "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C41G}",
+        "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C4150}", "{5C1E2F7A+93B4-4D60-A1E8-3F0B6D92C415}",
+        "CATEGORY_ProductIdentification"}) {
     GUID parsed = kPluginClsid;
     EXPECT_FALSE(ParseGuid(text, &parsed)) << text;
     EXPECT_TRUE(IsEqualGUID(parsed, kPluginClsid)) << text;
@@ -116,10 +114,21 @@ TEST(JsonQuote, WritesNonAsciiAsEscapesAndReplacesBrokenUtf8) {
 TEST(JsonWriter, SeparatesMembersAndIndentsNestedValues) {
   JsonWriter json;
   json.BeginObject()
-      .Key("name").String("x")
-      .Key("list").BeginArray().Number(1).Number(-2).Bool(true).Null().EndArray()
-      .Key("empty").BeginArray().EndArray()
-      .Key("inner").BeginObject().EndObject()
+      .Key("name")
+      .String("x")
+      .Key("list")
+      .BeginArray()
+      .Number(1)
+      .Number(-2)
+      .Bool(true)
+      .Null()
+      .EndArray()
+      .Key("empty")
+      .BeginArray()
+      .EndArray()
+      .Key("inner")
+      .BeginObject()
+      .EndObject()
       .EndObject();
   EXPECT_EQ(json.Text(),
             "{\n"
@@ -242,7 +251,8 @@ TEST(ProductJson, CarriesTheSameFieldsForScripts) {
   EXPECT_NE(text.find("\"active\": true"), std::string::npos) << text;
   EXPECT_NE(text.find("\"productName\": \"Cam \\\"A\\\"\""), std::string::npos) << text;
   EXPECT_NE(text.find("\"driverVersion\": \"6.1.7601\""), std::string::npos) << text;
-  EXPECT_NE(text.find("\"languages\": [\n    \"en-US\",\n    \"de-DE\"\n  ]"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"languages\": [\n    \"en-US\",\n    \"de-DE\"\n  ]"), std::string::npos)
+      << text;
   EXPECT_NE(text.find("\"languageMask\": 129"), std::string::npos) << text;
 }
 
@@ -265,17 +275,21 @@ TEST(RegistryValueText, ShowsTextUpToItsTerminator) {
   EXPECT_EQ(RegistryDataText(Value(REG_SZ, std::string("a\0b\0", 4))), "a");
   EXPECT_EQ(RegistryDataText(Value(REG_SZ, "no terminator")), "no terminator");
   EXPECT_EQ(RegistryDataText(Value(REG_SZ, "")), "");
-  EXPECT_EQ(RegistryDataText(Value(REG_EXPAND_SZ, std::string("%SystemRoot%\0", 13))), "%SystemRoot%");
+  EXPECT_EQ(RegistryDataText(Value(REG_EXPAND_SZ, std::string("%SystemRoot%\0", 13))),
+            "%SystemRoot%");
 }
 
 TEST(RegistryValueText, ListsTheItemsOfAMultiStringUpToTheEmptyOne) {
-  EXPECT_EQ(RegistryDataText(Value(REG_MULTI_SZ, std::string("one\0two\0\0stale\0\0", 17))), "one | two");
+  EXPECT_EQ(RegistryDataText(Value(REG_MULTI_SZ, std::string("one\0two\0\0stale\0\0", 17))),
+            "one | two");
   EXPECT_EQ(RegistryDataText(Value(REG_MULTI_SZ, std::string("\0\0", 2))), "");
 }
 
 TEST(RegistryValueText, ShowsNumbersInDecimalAndHexAndOtherDataAsBytes) {
-  EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\x02\x00\x00\x00", 4))), "2 (0x00000002)");
-  EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4))), "4294967295 (0xFFFFFFFF)");
+  EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\x02\x00\x00\x00", 4))),
+            "2 (0x00000002)");
+  EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4))),
+            "4294967295 (0xFFFFFFFF)");
   EXPECT_EQ(RegistryDataText(Value(REG_DWORD, std::string("\x02\x00", 2))), "02 00")
       << "a DWORD of the wrong size is shown as it is";
   EXPECT_EQ(RegistryDataText(Value(REG_BINARY, std::string("\x07\x01\xAB", 3))), "07 01 AB");
@@ -296,7 +310,8 @@ TEST(RegistryValueJson, KeepsTheTypeAndTheDataInItsNaturalForm) {
   EXPECT_NE(text.find("\"name\": \"Exposure\",\n    \"type\": \"REG_DWORD\",\n    \"data\": 250\n"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("\"data\": [\n      \"a\",\n      \"b\\\"\"\n    ]"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"data\": [\n      \"a\",\n      \"b\\\"\"\n    ]"), std::string::npos)
+      << text;
   EXPECT_NE(text.find("\"data\": \"10 20\""), std::string::npos) << text;
 }
 

@@ -29,7 +29,8 @@ PeImageFacts Read(const std::vector<unsigned char>& bytes) {
 }
 
 bool Has(const PeImageFacts& facts, const char* name) {
-  return std::find(facts.exportNames.begin(), facts.exportNames.end(), name) != facts.exportNames.end();
+  return std::find(facts.exportNames.begin(), facts.exportNames.end(), name) !=
+         facts.exportNames.end();
 }
 
 TEST(PeImage, ReadsTheModulesWidthAndComServerExports) {
@@ -41,9 +42,9 @@ TEST(PeImage, ReadsTheModulesWidthAndComServerExports) {
     EXPECT_TRUE(Has(module, name)) << name;
   }
   // The library functions carry C++ linkage, so their names come decorated.
-  EXPECT_TRUE(std::any_of(module.exportNames.begin(), module.exportNames.end(), [](const std::string& name) {
-    return name.find("QXCreateInstance") != std::string::npos;
-  }));
+  EXPECT_TRUE(std::any_of(
+      module.exportNames.begin(), module.exportNames.end(),
+      [](const std::string& name) { return name.find("QXCreateInstance") != std::string::npos; }));
 }
 
 TEST(PeImage, TellsTheOtherWidthAProgramAndAModuleWithoutComExports) {

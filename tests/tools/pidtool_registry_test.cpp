@@ -17,7 +17,8 @@ namespace {
 const char kPluginClsid[] = "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}";
 const char kVendorKey[] = "SOFTWARE\\Varnel";
 const char kRootKey[] = "SOFTWARE\\Varnel\\Component Installed";
-const char kCategoryKey[] = "SOFTWARE\\Varnel\\Component Installed\\Category\\CATEGORY_ProductIdentification";
+const char kCategoryKey[] =
+    "SOFTWARE\\Varnel\\Component Installed\\Category\\CATEGORY_ProductIdentification";
 // A component that no test registers for real.
 const char kBrokenClsid[] = "{0B5E1A27-7F43-4C8E-9D2A-6E1F0C3B8A41}";
 // The plug-in of pidtool_fixture_cameras.dll, which reports two cameras.
@@ -28,14 +29,16 @@ std::string CategoryEntryKey(const char* clsid) { return std::string(kCategoryKe
 
 bool KeyExists(const std::string& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
 
 void WriteString(const std::string& path, const char* name, const std::string& text) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr),
             ERROR_SUCCESS)
       << path;
   RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -45,12 +48,15 @@ void WriteString(const std::string& path, const char* name, const std::string& t
 
 void WriteDword(const std::string& path, const char* name, DWORD value) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS) << path;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS)
+      << path;
   RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   RegCloseKey(key);
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 // Starts and ends every case with no trace of the plug-in or the broken component, whatever
 // an earlier run or a failed check left behind.
@@ -93,19 +99,25 @@ class PidtoolInTheRealRegistry : public ::testing::Test {
 TEST_F(PidtoolInTheRealRegistry, RunsTheMainJobAndLeavesTheRegistryClean) {
   ToolRun run = RunPidtool({"register", "Rm7731.pid"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_TRUE(Contains(run.out, "Rm7731.pid': DllRegisterServer returned S_OK (0x00000000)")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "Rm7731.pid': DllRegisterServer returned S_OK (0x00000000)"))
+      << run.out;
   EXPECT_TRUE(KeyExists(ComponentKey(kPluginClsid)));
 
   run = RunPidtool({"list"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_TRUE(Contains(run.out, "Category CATEGORY_ProductIdentification: 1 component\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, std::string("  ") + kPluginClsid + "  RM7731 Identification Plugin\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "Category CATEGORY_ProductIdentification: 1 component\n"))
+      << run.out;
+  EXPECT_TRUE(
+      Contains(run.out, std::string("  ") + kPluginClsid + "  RM7731 Identification Plugin\n"))
+      << run.out;
 
   run = RunPidtool({"products"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_TRUE(Contains(run.out, std::string(kPluginClsid) + "  RM7731 Identification Plugin\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "created with QXCreateInstance; EnumerateProducts returned S_OK (0x00000000)"))
+  EXPECT_TRUE(Contains(run.out, std::string(kPluginClsid) + "  RM7731 Identification Plugin\n"))
+      << run.out;
+  EXPECT_TRUE(Contains(
+      run.out, "created with QXCreateInstance; EnumerateProducts returned S_OK (0x00000000)"))
       << run.out;
   EXPECT_TRUE(Contains(run.out, "the system knows no supported camera")) << run.out;
   EXPECT_TRUE(Contains(run.out, "released; QXFreeUnusedLibraries called")) << run.out;
@@ -114,9 +126,11 @@ TEST_F(PidtoolInTheRealRegistry, RunsTheMainJobAndLeavesTheRegistryClean) {
   run = RunPidtool({"show", kPluginClsid});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_TRUE(Contains(run.out, "Friendly name  RM7731 Identification Plugin\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, std::string("Key            HKEY_LOCAL_MACHINE\\") + ComponentKey(kPluginClsid) + "\n"))
+  EXPECT_TRUE(Contains(run.out, std::string("Key            HKEY_LOCAL_MACHINE\\") +
+                                    ComponentKey(kPluginClsid) + "\n"))
       << run.out;
-  EXPECT_TRUE(Contains(run.out, "\\Rm7731.pid\n")) << "File holds the module's full path\n" << run.out;
+  EXPECT_TRUE(Contains(run.out, "\\Rm7731.pid\n")) << "File holds the module's full path\n"
+                                                   << run.out;
   EXPECT_TRUE(Contains(run.out, "RefCount       (none")) << run.out;
 
   run = RunPidtool({"unregister", "Rm7731.pid"});
@@ -147,7 +161,8 @@ TEST_F(PidtoolInTheRealRegistry, PrintsTheMainJobAsJson) {
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_TRUE(Contains(run.out, "\"refCount\": null")) << run.out;
   EXPECT_TRUE(Contains(run.out, "\"name\": \"File\",\n    \"type\": \"REG_SZ\"")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "\\\\Rm7731.pid\"")) << "the path's backslashes are escaped\n" << run.out;
+  EXPECT_TRUE(Contains(run.out, "\\\\Rm7731.pid\"")) << "the path's backslashes are escaped\n"
+                                                     << run.out;
 }
 
 TEST_F(PidtoolInTheRealRegistry, ShowsRefCountPropertiesAndSubKeys) {
@@ -160,7 +175,8 @@ TEST_F(PidtoolInTheRealRegistry, ShowsRefCountPropertiesAndSubKeys) {
   run = RunPidtool({"show", kPluginClsid});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_TRUE(Contains(run.out, "RefCount       2 (0x00000002)\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "Other values   Exposure (REG_DWORD) = 250 (0x000000FA)\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "Other values   Exposure (REG_DWORD) = 250 (0x000000FA)\n"))
+      << run.out;
   EXPECT_TRUE(Contains(run.out, "Sub-keys       Object ID Map\n")) << run.out;
 }
 
@@ -174,7 +190,8 @@ TEST_F(PidtoolInTheRealRegistry, GivesAnObjectNameOneIdentifierAndFindsTheNameAg
 
   ToolRun again = RunPidtool({"id", kPluginClsid, "camera 1"});
   EXPECT_EQ(again.exitCode, 0u) << again.err;
-  EXPECT_EQ(again.out, std::string("Object 'camera 1' of ") + kPluginClsid + ": " + objectId + "\n");
+  EXPECT_EQ(again.out,
+            std::string("Object 'camera 1' of ") + kPluginClsid + ": " + objectId + "\n");
 
   ToolRun name = RunPidtool({"name", kPluginClsid, objectId});
   EXPECT_EQ(name.exitCode, 0u) << name.err;
@@ -183,7 +200,8 @@ TEST_F(PidtoolInTheRealRegistry, GivesAnObjectNameOneIdentifierAndFindsTheNameAg
   ToolRun unknown = RunPidtool({"name", kPluginClsid, "{00000000-0000-0000-0000-0000000000AB}"});
   EXPECT_EQ(unknown.exitCode, 1u);
   EXPECT_EQ(LineCount(unknown.err), 1) << unknown.err;
-  EXPECT_TRUE(Contains(unknown.err, "QXGetObjectKey returned QXIR_REGISTRY_ERROR (13)")) << unknown.err;
+  EXPECT_TRUE(Contains(unknown.err, "QXGetObjectKey returned QXIR_REGISTRY_ERROR (13)"))
+      << unknown.err;
 }
 
 TEST_F(PidtoolInTheRealRegistry, RefusesAnUnregisteredClsidAndWritesNothingForIt) {
@@ -191,9 +209,10 @@ TEST_F(PidtoolInTheRealRegistry, RefusesAnUnregisteredClsidAndWritesNothingForIt
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(LineCount(run.err), 1) << run.err;
-  EXPECT_TRUE(Contains(run.err, std::string(kBrokenClsid) +
-                                    " is not a registered component: QXGetComponentFriendlyName returned "
-                                    "QXIR_KEY_NOT_FOUND (5)"))
+  EXPECT_TRUE(
+      Contains(run.err, std::string(kBrokenClsid) +
+                            " is not a registered component: QXGetComponentFriendlyName returned "
+                            "QXIR_KEY_NOT_FOUND (5)"))
       << run.err;
 
   run = RunPidtool({"id", kBrokenClsid, "camera 1"});
@@ -205,8 +224,9 @@ TEST_F(PidtoolInTheRealRegistry, RefusesAnUnregisteredClsidAndWritesNothingForIt
 }
 
 TEST_F(PidtoolInTheRealRegistry, ReportsAMissingCategory) {
-  for (std::vector<std::string> words : {std::vector<std::string>{"list", "CATEGORY_pidtool_tests_None"},
-                                         std::vector<std::string>{"products"}}) {
+  for (std::vector<std::string> words :
+       {std::vector<std::string>{"list", "CATEGORY_pidtool_tests_None"},
+        std::vector<std::string>{"products"}}) {
     const ToolRun run = RunPidtool(words);
     EXPECT_EQ(run.exitCode, 1u) << words[0];
     EXPECT_EQ(run.out, "") << words[0];
@@ -226,9 +246,11 @@ TEST_F(PidtoolInTheRealRegistry, ReportsAPluginThatCannotBeCreatedAndGoesOnWithT
                                     " for IProductIdentification failed: QXCreateInstance returned "
                                     "QXIR_LOADLIBRARY_FAILED (1)"))
       << run.err;
-  EXPECT_TRUE(Contains(run.out, std::string(kBrokenClsid) + "  Broken plug-in\n  not created\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "the system knows no supported camera")) << "the real plug-in still ran\n"
-                                                                          << run.out;
+  EXPECT_TRUE(Contains(run.out, std::string(kBrokenClsid) + "  Broken plug-in\n  not created\n"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "the system knows no supported camera"))
+      << "the real plug-in still ran\n"
+      << run.out;
   EXPECT_TRUE(Contains(run.out, "2 plug-ins, 0 products")) << run.out;
 }
 
@@ -239,7 +261,8 @@ TEST_F(PidtoolInTheRealRegistry, PrintsEveryRecordAPluginReportsDecoded) {
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(run.err, "");
   const std::string expected =
-      std::string(kCamerasClsid) + "  Camera fixture\n"
+      std::string(kCamerasClsid) +
+      "  Camera fixture\n"
       "  created with QXCreateInstance; EnumerateProducts returned S_OK (0x00000000)\n"
       "  product 1 of 2\n"
       "    product code  070103020000008A\n"
@@ -261,17 +284,18 @@ TEST_F(PidtoolInTheRealRegistry, PrintsEveryRecordAPluginReportsDecoded) {
 
   run = RunPidtool({"products", "--json"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_TRUE(Contains(run.out, "\"productCode\": \"070103020000008A\",\n"
-                                "          \"kind\": 1,\n"
-                                "          \"productKind\": 65536,\n"
-                                "          \"active\": true,\n"
-                                "          \"productName\": \"RM7731 \\\"Field\\\" Camera\",\n"
-                                "          \"driverVersion\": \"6.1.7601\",\n"
-                                "          \"languages\": [\n"
-                                "            \"en-US\",\n"
-                                "            \"de-DE\"\n"
-                                "          ],\n"
-                                "          \"languageMask\": 129\n"))
+  EXPECT_TRUE(Contains(run.out,
+                       "\"productCode\": \"070103020000008A\",\n"
+                       "          \"kind\": 1,\n"
+                       "          \"productKind\": 65536,\n"
+                       "          \"active\": true,\n"
+                       "          \"productName\": \"RM7731 \\\"Field\\\" Camera\",\n"
+                       "          \"driverVersion\": \"6.1.7601\",\n"
+                       "          \"languages\": [\n"
+                       "            \"en-US\",\n"
+                       "            \"de-DE\"\n"
+                       "          ],\n"
+                       "          \"languageMask\": 129\n"))
       << run.out;
   EXPECT_TRUE(Contains(run.out, "\"productCode\": \"070103020000011C\"")) << run.out;
   EXPECT_TRUE(Contains(run.out, "\"productName\": \"\",")) << run.out;

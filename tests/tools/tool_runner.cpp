@@ -39,7 +39,8 @@ class CaptureFile {
     SetFilePointer(handle_, 0, nullptr, FILE_BEGIN);
     char chunk[4096];
     DWORD read = 0;
-    while (ReadFile(handle_, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+    while (ReadFile(handle_, chunk, sizeof chunk, &read, nullptr) && read > 0)
+      text.append(chunk, read);
     // The tool writes through the C runtime in text mode.
     std::string lines;
     for (char c : text) {

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "qx/utilities.h"
+#include "shared_memory/global_mem_obj.h"
 #include "support/architecture.h"
-#include "util/global_mem_obj.h"
 
 namespace rmtest {
 namespace {

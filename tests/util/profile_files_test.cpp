@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
+#include "profile_files/profile_files.h"
 #include "qx/utilities.h"
-#include "util/profile_files.h"
 #include "support/scratch_folder.h"
 
 namespace rmtest {
@@ -60,7 +60,8 @@ TEST_F(ProfileFiles, ProbeTooSmallAndExactSizeProtocol) {
 
   char buffer[12] = "###########";
   size = kUntouched;
-  EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", buffer, 10, &size), QXIR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", buffer, 10, &size),
+            QXIR_BUFFER_TOO_SMALL);
   EXPECT_EQ(size, 11u);
   EXPECT_STREQ(buffer, "###########") << "a buffer that is too small is not written";
 
@@ -74,7 +75,8 @@ TEST_F(ProfileFiles, ProbeTooSmallAndExactSizeProtocol) {
   EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", nullptr, 0, nullptr),
             QXIR_INVALID_PARAMETER);
   EXPECT_EQ(QXGetIniFileKeyNames(file(), "s", nullptr, 0, nullptr), QXIR_INVALID_PARAMETER);
-  EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", buffer, 4, nullptr), QXIR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(QXGetIniFileStringValueData(file(), "s", "k", buffer, 4, nullptr),
+            QXIR_BUFFER_TOO_SMALL);
   EXPECT_EQ(QXGetIniFileKeyNames(file(), "s", buffer, 1, nullptr), QXIR_BUFFER_TOO_SMALL);
 }
 
@@ -172,7 +174,8 @@ TEST_F(ProfileFiles, NullArgumentsAreRefusedBeforeTheFileIsTouched) {
   EXPECT_EQ(QXDeleteIniFileSectionName(f, nullptr), QXIR_INVALID_PARAMETER);
   char buffer[8];
   unsigned long size = kUntouched;
-  EXPECT_EQ(QXGetIniFileStringValueData(nullptr, "s", "k", buffer, 8, &size), QXIR_INVALID_PARAMETER);
+  EXPECT_EQ(QXGetIniFileStringValueData(nullptr, "s", "k", buffer, 8, &size),
+            QXIR_INVALID_PARAMETER);
   EXPECT_EQ(QXGetIniFileStringValueData(f, nullptr, "k", buffer, 8, &size), QXIR_INVALID_PARAMETER);
   EXPECT_EQ(QXGetIniFileStringValueData(f, "s", nullptr, buffer, 8, &size), QXIR_INVALID_PARAMETER);
   EXPECT_EQ(QXGetIniFileKeyNames(nullptr, "s", buffer, 8, &size), QXIR_INVALID_PARAMETER);

@@ -9,7 +9,7 @@
 
 #include "qx/utilities.h"
 #include "support/scratch_folder.h"
-#include "util/timing_measurement.h"
+#include "timing/timing_measurement.h"
 
 namespace rmtest {
 namespace {
@@ -45,7 +45,8 @@ class ScriptedTiming final : public rm::TimingPlatform {
     calls += "log ";
     log = std::string(fileName) + "|" + section + "|" + key + "|" + value;
     logKey = key;
-    if (!redirectLogTo.empty()) WritePrivateProfileStringA(section, key, value, redirectLogTo.c_str());
+    if (!redirectLogTo.empty())
+      WritePrivateProfileStringA(section, key, value, redirectLogTo.c_str());
     return FALSE;  // a failed write changes nothing either
   }
 
@@ -98,8 +99,9 @@ TEST(TimingStop, ReportsToEveryOutputInOrder) {
   EXPECT_EQ(platform.calls, "counter message clock log ");
   EXPECT_EQ(platform.elapsedWhenShown, 1234567u) << "out-parameter written before the box";
   EXPECT_EQ(platform.message, "Cap|Time taken = 1234567 micro-second");
-  EXPECT_EQ(platform.log, "C:\\QXMeasureTiming.ini|QXMeasureTiming|<20240305 9:7:3:42> step|"
-                          "1234567 micro-second");
+  EXPECT_EQ(platform.log,
+            "C:\\QXMeasureTiming.ini|QXMeasureTiming|<20240305 9:7:3:42> step|"
+            "1234567 micro-second");
 }
 
 // compat C25
@@ -196,16 +198,19 @@ TEST(TimingExport, MeasuresAndLogsWithTheRealPlatform) {
 
   // This run's key, then the log put back as it was.
   std::vector<char> keys(65536);
-  const DWORD length = GetPrivateProfileStringA("QXMeasureTiming", nullptr, "", keys.data(),
-                                                keys.size(), kLog);
+  const DWORD length =
+      GetPrivateProfileStringA("QXMeasureTiming", nullptr, "", keys.data(), keys.size(), kLog);
   std::vector<std::string> found;
   for (const char* key = keys.data(); key < keys.data() + length; key += strlen(key) + 1) {
     const std::string name = key;
-    if (name.size() > text.size() && name.substr(name.size() - text.size()) == text) found.push_back(name);
+    if (name.size() > text.size() && name.substr(name.size() - text.size()) == text)
+      found.push_back(name);
   }
   char value[64] = {};
-  if (!found.empty()) GetPrivateProfileStringA("QXMeasureTiming", found[0].c_str(), "", value, 64, kLog);
-  for (const std::string& key : found) WritePrivateProfileStringA("QXMeasureTiming", key.c_str(), nullptr, kLog);
+  if (!found.empty())
+    GetPrivateProfileStringA("QXMeasureTiming", found[0].c_str(), "", value, 64, kLog);
+  for (const std::string& key : found)
+    WritePrivateProfileStringA("QXMeasureTiming", key.c_str(), nullptr, kLog);
   char any[4];
   if (GetPrivateProfileStringA("QXMeasureTiming", nullptr, "", any, sizeof any, kLog) == 0) {
     WritePrivateProfileStringA("QXMeasureTiming", nullptr, nullptr, kLog);
@@ -223,7 +228,7 @@ TEST(TimingExport, MeasuresAndLogsWithTheRealPlatform) {
             8)
       << found[0];
   EXPECT_EQ(text, rest);
-  const SYSTEMTIME logged{WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute),
+  const SYSTEMTIME logged{WORD(year),   WORD(month),      0, WORD(day), WORD(hour), WORD(minute),
                           WORD(second), WORD(millisecond)};
   EXPECT_LE(Milliseconds(before), Milliseconds(logged)) << found[0];
   EXPECT_LE(Milliseconds(logged), Milliseconds(after)) << found[0];

@@ -13,16 +13,14 @@ namespace rmtest {
 namespace {
 
 TEST(UtilitiesExports, EveryMemberIsExportedByItsMangledName) {
-  for (const char* name : {"_Z27QXSetIniFileStringValueDataPKcS0_S0_S0_",
-                           "_Z27QXGetIniFileStringValueDataPKcS0_S0_PcmPm",
-                           "_Z20QXGetIniFileKeyNamesPKcS0_PcmPm",
-                           "_Z22QXDeleteIniFileKeyNamePKcS0_S0_",
-                           "_Z26QXDeleteIniFileSectionNamePKcS0_",
-                           "_Z15QXMeasureTimingiP14_LARGE_INTEGERS0_PmPKcS3_",
-                           "_ZN15CQXGlobalMemObjC1Ev", "_ZN15CQXGlobalMemObjC2Ev",
-                           "_ZN15CQXGlobalMemObjD1Ev", "_ZN15CQXGlobalMemObjD2Ev",
-                           "_ZN15CQXGlobalMemObjaSERKS_", "_ZN15CQXGlobalMemObj6CreateEmPKcPiPm",
-                           "_ZN15CQXGlobalMemObj7DestroyEPm"}) {
+  for (const char* name :
+       {"_Z27QXSetIniFileStringValueDataPKcS0_S0_S0_",
+        "_Z27QXGetIniFileStringValueDataPKcS0_S0_PcmPm", "_Z20QXGetIniFileKeyNamesPKcS0_PcmPm",
+        "_Z22QXDeleteIniFileKeyNamePKcS0_S0_", "_Z26QXDeleteIniFileSectionNamePKcS0_",
+        "_Z15QXMeasureTimingiP14_LARGE_INTEGERS0_PmPKcS3_", "_ZN15CQXGlobalMemObjC1Ev",
+        "_ZN15CQXGlobalMemObjC2Ev", "_ZN15CQXGlobalMemObjD1Ev", "_ZN15CQXGlobalMemObjD2Ev",
+        "_ZN15CQXGlobalMemObjaSERKS_", "_ZN15CQXGlobalMemObj6CreateEmPKcPiPm",
+        "_ZN15CQXGlobalMemObj7DestroyEPm"}) {
     EXPECT_NE(GetProcAddress(BuiltModule(), name), nullptr) << name;
   }
 }

@@ -105,15 +105,16 @@ void RegistryValuesAndKeyTrees() {
 void KeyNames() {
   char text[40] = "";
   Check(QXConvertCLSIDToString(CLSID_ProductIdentificationPlugin, text, sizeof text) ==
-            QXIR_SUCCESS &&
+                QXIR_SUCCESS &&
             SameText(text, kPluginText),
         "QXConvertCLSIDToString");
   char path[256] = "";
   unsigned long needed = 0;
-  Check(QXQueryRegistrySubKeyNameForComponent(CLSID_ProductIdentificationPlugin, path,
-                                              sizeof path, &needed) == QXIR_SUCCESS &&
-            SameText(path, "SOFTWARE\\Varnel\\Component Installed\\"
-                           "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}"),
+  Check(QXQueryRegistrySubKeyNameForComponent(CLSID_ProductIdentificationPlugin, path, sizeof path,
+                                              &needed) == QXIR_SUCCESS &&
+            SameText(path,
+                     "SOFTWARE\\Varnel\\Component Installed\\"
+                     "{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}"),
         "QXQueryRegistrySubKeyNameForComponent");
   tagQXCLIENTID client = {};
   needed = 0;
@@ -151,15 +152,15 @@ void ComponentRegistry() {
   Check(SameGuid(__uuidof(IProductIdentification), IID_IProductIdentification),
         "__uuidof(IProductIdentification) is IID_IProductIdentification");
   void* object = nullptr;
-  Check(QXCreateInstance(plugin, nullptr, 1, IID_IProductIdentification, &object) ==
-            QXIR_SUCCESS &&
+  Check(QXCreateInstance(plugin, nullptr, 1, IID_IProductIdentification, &object) == QXIR_SUCCESS &&
             object != nullptr,
         "QXCreateInstance creates the plug-in");
   if (object != nullptr) {
     IProductIdentification* identification = static_cast<IProductIdentification*>(object);
     int products = 0;
     Check(identification->EnumerateProducts(CountProduct, reinterpret_cast<ULONG_PTR>(&products)) ==
-              0 && products == 0,
+                  0 &&
+              products == 0,
           "EnumerateProducts answers S_OK and knows no camera under Wine");
     Check(identification->Release() == 0, "the plug-in goes with its last reference");
   }
@@ -217,7 +218,7 @@ void ProfileFilesAndTiming() {
   char text[32] = "";
   unsigned long needed = 0;
   Check(QXGetIniFileStringValueData(file, "Host", "Compiler", text, sizeof text, &needed) ==
-            QXIR_SUCCESS &&
+                QXIR_SUCCESS &&
             SameText(text, "Visual C++"),
         "QXGetIniFileStringValueData");
   Check(QXDeleteIniFileSectionName(file, "Host") == QXIR_SUCCESS, "QXDeleteIniFileSectionName");
@@ -275,8 +276,7 @@ void SharedMemory() {
     CQXGlobalMemObj* constructed = construct(storage);
     Check(constructed == storage, "the constructor returns the object's address");
     error = 0;
-    Check(static_cast<CQXGlobalMemObj*>(storage)->Create(0, nullptr, nullptr, &error) ==
-                  nullptr &&
+    Check(static_cast<CQXGlobalMemObj*>(storage)->Create(0, nullptr, nullptr, &error) == nullptr &&
               error == 87,
           "the object constructed by name works");
     static_cast<CQXGlobalMemObj*>(storage)->~CQXGlobalMemObj();

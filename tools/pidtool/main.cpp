@@ -18,7 +18,8 @@ int Main(const std::vector<std::string>& words) {
   const ParsedCommandLine parsed = ParseCommandLine(words);
   switch (parsed.action) {
     case ParsedCommandLine::Action::ShowHelp: {
-      const std::string help = parsed.command != nullptr ? CommandHelp(*parsed.command) : ToolHelp();
+      const std::string help =
+          parsed.command != nullptr ? CommandHelp(*parsed.command) : ToolHelp();
       std::fputs(help.c_str(), stdout);
       return kExitSuccess;
     }

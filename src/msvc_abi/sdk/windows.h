@@ -27,9 +27,13 @@ typedef unsigned long ULONG_PTR;
 typedef ULONG_PTR SIZE_T;
 
 // The SDK's DECLARE_HANDLE: a pointer to a distinct empty struct per handle kind.
-struct HKEY__ { int unused; };
+struct HKEY__ {
+  int unused;
+};
 typedef HKEY__* HKEY;
-struct HINSTANCE__ { int unused; };
+struct HINSTANCE__ {
+  int unused;
+};
 typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 
@@ -61,8 +65,8 @@ typedef union _LARGE_INTEGER {
 
 extern "C" {
 __declspec(dllimport) HANDLE WINAPI GetStdHandle(DWORD which);
-__declspec(dllimport) BOOL WINAPI WriteFile(HANDLE file, const void* data, DWORD size,
-                                            DWORD* written, void* overlapped);
+__declspec(dllimport) BOOL WINAPI
+    WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped);
 __declspec(dllimport) HANDLE WINAPI GetProcessHeap();
 __declspec(dllimport) void* WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T size);
 __declspec(dllimport) BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, void* block);

@@ -3,17 +3,17 @@
 #include <string>
 #include <vector>
 
-#include "registry/registry_key.h"
 #include "components/settings/settings_fixture.h"
 #include "qx/component_settings.h"
+#include "registry/registry_key.h"
 
 namespace settingstest {
 namespace {
 
 using rmtest::kDenyAll;
 using rmtest::kReadOnly;
-constexpr GUID kStale = {0xCCCCCCCC, 0xCCCC, 0xCCCC,
-                         {0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC}};
+constexpr GUID kStale = {
+    0xCCCCCCCC, 0xCCCC, 0xCCCC, {0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC}};
 
 void WriteEntry(HKEY root, const char* name, const GUID& id) {
   Sandbox::WriteRaw(root, kMapKey, name, REG_BINARY, &id, sizeof(id));
@@ -323,8 +323,7 @@ TEST_F(GetObjectKey, UserMapIsSearchedWhenTheMachineMapHasNoMatch) {
 
   Sandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, kDenyAll);
   memset(buffer, 0, sizeof(buffer));
-  EXPECT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed),
-            QXIR_SUCCESS)
+  EXPECT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed), QXIR_SUCCESS)
       << "a machine map that cannot be reached at all leads on to the user map";
   EXPECT_STREQ(buffer, "User name");
 }
@@ -382,8 +381,7 @@ TEST_F(GetObjectKey, AMatchIsFoundAmongValuesOfOtherSizesAndTypes) {
 
     char buffer[32] = {};
     unsigned long needed = kUntouched;
-    ASSERT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed),
-              QXIR_SUCCESS);
+    ASSERT_EQ(QXGetObjectKey(kComponent, kObjectA, buffer, sizeof(buffer), &needed), QXIR_SUCCESS);
     EXPECT_STREQ(buffer, matchName);
   }
 }
@@ -405,7 +403,8 @@ std::string FirstMatchByEnumeration(HKEY root, const std::string& path, const GU
     DWORD nameLength = sizeof(name);
     DWORD size = sizeof(data);
     DWORD type = 0;
-    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) {
+    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &size) !=
+        ERROR_SUCCESS) {
       break;
     }
     if (type == REG_BINARY && size == 16 && memcmp(data, &id, 16) == 0) {
@@ -418,7 +417,8 @@ std::string FirstMatchByEnumeration(HKEY root, const std::string& path, const GU
 }
 
 TEST_F(FindValueNameByData, FirstMatchInEnumerationOrderWins) {
-  for (const char* name : {"Second", "First", "Third"}) WriteEntry(HKEY_LOCAL_MACHINE, name, kObjectA);
+  for (const char* name : {"Second", "First", "Third"})
+    WriteEntry(HKEY_LOCAL_MACHINE, name, kObjectA);
   const std::string expected = FirstMatchByEnumeration(HKEY_LOCAL_MACHINE, kMapKey, kObjectA);
   ASSERT_NE(expected, "<none>");
   char buffer[32] = {};

@@ -28,9 +28,8 @@ Retrieved RetrieveComponent(const char* name, unsigned long bufferSize = 64) {
   out.type = kUntouchedType;
   out.size = kUntouchedSize;
   out.data.assign(bufferSize, 0xCC);
-  out.result = QXRetrieveComponentPropertyValue(kComponent, name, &out.type,
-                                                bufferSize ? out.data.data() : nullptr,
-                                                bufferSize, &out.size);
+  out.result = QXRetrieveComponentPropertyValue(
+      kComponent, name, &out.type, bufferSize ? out.data.data() : nullptr, bufferSize, &out.size);
   return out;
 }
 
@@ -40,10 +39,9 @@ Retrieved RetrieveObject(const tagQXCLIENTID& client, int perUser, int defaultSe
   out.type = kUntouchedType;
   out.size = kUntouchedSize;
   out.data.assign(bufferSize, 0xCC);
-  out.result = QXRetrieveObjectPropertyValue(kComponent, kObjectA, client, perUser,
-                                             defaultSettings, name, &out.type,
-                                             bufferSize ? out.data.data() : nullptr, bufferSize,
-                                             &out.size);
+  out.result = QXRetrieveObjectPropertyValue(
+      kComponent, kObjectA, client, perUser, defaultSettings, name, &out.type,
+      bufferSize ? out.data.data() : nullptr, bufferSize, &out.size);
   return out;
 }
 
@@ -281,8 +279,7 @@ TEST_F(ObjectProperty, EmptyClientNameAndDefaultClientAddressOneKey) {
   ASSERT_EQ(SaveObjectText(Client(""), 1, "Theme", "dark"), QXIR_SUCCESS);
   EXPECT_EQ(Sandbox::ReadString(HKEY_CURRENT_USER, kUserSettingsA + "Default Client", "Theme"),
             "dark");
-  EXPECT_EQ(Text(RetrieveObject(Client("Default Client"), 1, 0, "Theme")),
-            std::string("dark", 5));
+  EXPECT_EQ(Text(RetrieveObject(Client("Default Client"), 1, 0, "Theme")), std::string("dark", 5));
 
   ASSERT_EQ(SaveObjectText(Client("Default Client"), 0, "Theme", "light"), QXIR_SUCCESS);
   EXPECT_EQ(Text(RetrieveObject(Client(""), 0, 0, "Theme")), std::string("light", 6));

@@ -13,8 +13,8 @@
 namespace {
 
 // {5E0D4B7C-3A21-4F6E-8D9C-1B2A3C4D5E6F}
-constexpr GUID kComponent = {0x5E0D4B7C, 0x3A21, 0x4F6E,
-                             {0x8D, 0x9C, 0x1B, 0x2A, 0x3C, 0x4D, 0x5E, 0x6F}};
+constexpr GUID kComponent = {
+    0x5E0D4B7C, 0x3A21, 0x4F6E, {0x8D, 0x9C, 0x1B, 0x2A, 0x3C, 0x4D, 0x5E, 0x6F}};
 const std::string kComponentKey =
     "SOFTWARE\\Varnel\\Component Installed\\{5E0D4B7C-3A21-4F6E-8D9C-1B2A3C4D5E6F}";
 
@@ -30,8 +30,8 @@ TEST(SettingsThroughTheModule, ComponentPropertyRoundTrip) {
   DWORD read = 0;
   unsigned long size = 0;
   ASSERT_EQ(QXRetrieveComponentPropertyValue(kComponent, "Answer", &type,
-                                             reinterpret_cast<unsigned char*>(&read),
-                                             sizeof(read), &size),
+                                             reinterpret_cast<unsigned char*>(&read), sizeof(read),
+                                             &size),
             QXIR_SUCCESS);
   EXPECT_EQ(type, QXVT_DWORD);
   EXPECT_EQ(size, 4u);
@@ -52,12 +52,12 @@ TEST(SettingsThroughTheModule, ObjectPropertyRoundTripPerUser) {
   tagQXVALUETYPE type = QXVT_UNKNOWN;
   unsigned char buffer[16] = {};
   unsigned long size = 0;
-  EXPECT_EQ(QXRetrieveObjectPropertyValue(kComponent, object, client, 0, 0, "Mode", &type,
-                                          buffer, sizeof(buffer), &size),
+  EXPECT_EQ(QXRetrieveObjectPropertyValue(kComponent, object, client, 0, 0, "Mode", &type, buffer,
+                                          sizeof(buffer), &size),
             QXIR_REGISTRY_ERROR)
       << "saved per user, not per machine";
-  ASSERT_EQ(QXRetrieveObjectPropertyValue(kComponent, object, client, 1, 0, "Mode", &type,
-                                          buffer, sizeof(buffer), &size),
+  ASSERT_EQ(QXRetrieveObjectPropertyValue(kComponent, object, client, 1, 0, "Mode", &type, buffer,
+                                          sizeof(buffer), &size),
             QXIR_SUCCESS);
   EXPECT_EQ(type, QXVT_STRING);
   EXPECT_EQ(size, sizeof(text));

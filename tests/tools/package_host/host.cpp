@@ -17,8 +17,9 @@ int main() {
   // A read of a value that does not exist: touches nothing, answers QXIR_REGISTRY_ERROR.
   char text[64] = "";
   unsigned long needed = 0;
-  const tagQXINTRFCRESULT read = QXGetRegistryStringValueData(
-      HKEY_CURRENT_USER, "Software\\rm7731_package_host\\missing", "value", text, sizeof text, &needed);
+  const tagQXINTRFCRESULT read =
+      QXGetRegistryStringValueData(HKEY_CURRENT_USER, "Software\\rm7731_package_host\\missing",
+                                   "value", text, sizeof text, &needed);
   std::printf("QXGetRegistryStringValueData: %d\n", static_cast<int>(read));
 
   HMODULE module = GetModuleHandleA("Rm7731.pid");

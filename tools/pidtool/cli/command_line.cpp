@@ -130,7 +130,8 @@ std::string CommandUsage(const CommandSpec& command) {
 
 std::string ToolUsage() {
   std::string names;
-  for (const CommandSpec& command : Commands()) names += (names.empty() ? "" : ", ") + std::string(command.name);
+  for (const CommandSpec& command : Commands())
+    names += (names.empty() ? "" : ", ") + std::string(command.name);
   return "Usage: pidtool <command> [--json] [arguments]\nCommands: " + names +
          "\nRun 'pidtool --help' for details, or 'pidtool <command> --help'; 'pidtool --version'\n"
          "prints the versions.\n";
@@ -159,7 +160,9 @@ std::string ToolHelp() {
           "  --help     print this help; 'pidtool <command> --help' prints a command's help\n"
           "  --version  print the versions of pidtool and of the Rm7731.pid it uses\n"
           "\nCLSIDs and object identifiers are written {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.\n"
-          "The default category is " + kDefaultCategory + ".\n"
+          "The default category is " +
+          kDefaultCategory +
+          ".\n"
           "Every failure prints one line on stderr naming what was being done and the result\n"
           "(tagQXINTRFCRESULT, HRESULT or Windows error, by name and number); with --json it\n"
           "also prints {\"error\": <that line>, \"code\": <number>, \"name\": <name>} on stdout\n"

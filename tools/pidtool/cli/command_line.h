@@ -48,10 +48,10 @@ const std::vector<CommandSpec>& Commands();
 
 struct ParsedCommandLine {
   enum class Action {
-    Run,       // run `command` with `arguments`
-    ShowHelp,  // print the help of `command`, or of the tool when it is null; exit 0
+    Run,          // run `command` with `arguments`
+    ShowHelp,     // print the help of `command`, or of the tool when it is null; exit 0
     ShowVersion,  // print the tool's and the module's versions; exit 0
-    BadUsage,  // print `error` and the usage of `command` (or of the tool); exit 2
+    BadUsage,     // print `error` and the usage of `command` (or of the tool); exit 2
   };
   Action action = Action::BadUsage;
   const CommandSpec* command = nullptr;

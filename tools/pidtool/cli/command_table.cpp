@@ -16,27 +16,46 @@ int RunDoctor(const ParsedCommandLine& parsed);
 namespace {
 
 const std::vector<CommandSpec> kCommands = {
-    {CommandId::Register, "register", "<module file>", 1, 1,
+    {CommandId::Register,
+     "register",
+     "<module file>",
+     1,
+     1,
      "call a module's DllRegisterServer",
      "Loads the module file with LoadLibraryA, calls its DllRegisterServer export and\n"
      "reports the HRESULT by name and number. If DllRegisterServer fails, the module's\n"
      "DllUnregisterServer is called to take back what it may have written. The module is\n"
      "always unloaded again. A file that cannot be loaded, or that has no DllRegisterServer\n"
      "export, is a failure.\n",
-     {}, RunRegistration},
-    {CommandId::Unregister, "unregister", "<module file>", 1, 1,
+     {},
+     RunRegistration},
+    {CommandId::Unregister,
+     "unregister",
+     "<module file>",
+     1,
+     1,
      "call a module's DllUnregisterServer",
      "Loads the module file with LoadLibraryA, calls its DllUnregisterServer export and\n"
      "reports the HRESULT by name and number. The module is always unloaded again.\n",
-     {}, RunRegistration},
-    {CommandId::List, "list", "[category]", 0, 1,
+     {},
+     RunRegistration},
+    {CommandId::List,
+     "list",
+     "[category]",
+     0,
+     1,
      "list the components of a category",
      "Prints the CLSID and the friendly name of every component registered in the category\n"
      "(QXEnumComponents, QXGetComponentFriendlyName). Without a category the product\n"
      "identification plug-ins are listed (CATEGORY_ProductIdentification). A category that\n"
      "does not exist is a failure (QXIR_KEY_NOT_FOUND).\n",
-     {}, RunList},
-    {CommandId::Products, "products", "", 0, 0,
+     {},
+     RunList},
+    {CommandId::Products,
+     "products",
+     "",
+     0,
+     0,
      "print the products the plug-ins report",
      "For every component of CATEGORY_ProductIdentification: creates it with\n"
      "QXCreateInstance for IProductIdentification, calls EnumerateProducts and prints every\n"
@@ -44,30 +63,50 @@ const std::vector<CommandSpec> kCommands = {
      "loaded, product name, driver version major.minor.build and the user-interface\n"
      "languages as tags), then releases the plug-in and calls QXFreeUnusedLibraries.\n"
      "A plug-in that reports no product says that the system knows no supported camera.\n",
-     {}, RunProducts},
-    {CommandId::Show, "show", "<clsid>", 1, 1,
+     {},
+     RunProducts},
+    {CommandId::Show,
+     "show",
+     "<clsid>",
+     1,
+     1,
      "print a component's name, File, RefCount, values",
      "Prints the component's key under HKEY_LOCAL_MACHINE (as\n"
      "QXQueryRegistrySubKeyNameForComponent names it), its friendly name, its \"File\" and\n"
      "\"RefCount\" values, every other value (component properties) and its sub-keys.\n"
      "A CLSID that is not registered is a failure (QXIR_KEY_NOT_FOUND).\n"
      "The CLSID is written {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}; the braces may be left out.\n",
-     {}, RunShow},
-    {CommandId::Id, "id", "<clsid> <object name>", 2, 2,
+     {},
+     RunShow},
+    {CommandId::Id,
+     "id",
+     "<clsid> <object name>",
+     2,
+     2,
      "print an object name's identifier (assigns one)",
      "Prints the object identifier that the registered component keeps for the object name\n"
      "(QXGenerateObjectID, never forcing a new one). When the name has no identifier yet,\n"
      "one is assigned and stored in the component's object ID map, so later calls print the\n"
      "same identifier. A CLSID that is not registered is a failure (QXIR_KEY_NOT_FOUND) and\n"
      "nothing is written for it.\n",
-     {}, RunObjectId},
-    {CommandId::Name, "name", "<clsid> <object id>", 2, 2,
+     {},
+     RunObjectId},
+    {CommandId::Name,
+     "name",
+     "<clsid> <object id>",
+     2,
+     2,
      "print the object name of an identifier",
      "Prints the object name that the component's object ID map gives the identifier\n"
      "(QXGetObjectKey: the per-machine map first, then the per-user map). An identifier\n"
      "found in neither map is a failure (QXIR_REGISTRY_ERROR).\n",
-     {}, RunObjectName},
-    {CommandId::Doctor, "doctor", "[--host-dir DIR] [--load]", 0, 0,
+     {},
+     RunObjectName},
+    {CommandId::Doctor,
+     "doctor",
+     "[--host-dir DIR] [--load]",
+     0,
+     0,
      "find what is wrong with the component registry",
      "Walks the component registry under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER in this\n"
      "tool's registry view and prints one line per finding: severity (error: a host will\n"

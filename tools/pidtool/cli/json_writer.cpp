@@ -14,10 +14,19 @@ long DecodeUtf8(const std::string& text, std::size_t* at) {
   long code = 0;
   long minimum = 0;
   if (lead < 0x80) return lead;
-  if ((lead & 0xE0) == 0xC0) { continuation = 1; code = lead & 0x1F; minimum = 0x80; }
-  else if ((lead & 0xF0) == 0xE0) { continuation = 2; code = lead & 0x0F; minimum = 0x800; }
-  else if ((lead & 0xF8) == 0xF0) { continuation = 3; code = lead & 0x07; minimum = 0x10000; }
-  else return -1;
+  if ((lead & 0xE0) == 0xC0) {
+    continuation = 1;
+    code = lead & 0x1F;
+    minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    continuation = 2;
+    code = lead & 0x0F;
+    minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    continuation = 3;
+    code = lead & 0x07;
+    minimum = 0x10000;
+  } else return -1;
   std::size_t next = *at;
   for (int i = 0; i < continuation; ++i, ++next) {
     if (next >= text.size()) return -1;

@@ -1,7 +1,7 @@
 #include "cli/product_record.h"
 
-#include "identification/language_table.h"
 #include "cli/text_format.h"
+#include "identification/language_table.h"
 
 namespace pidtool {
 namespace {
@@ -46,7 +46,8 @@ std::string DriverVersionText(const DecodedProduct& product) {
 
 std::string ProductText(const DecodedProduct& product, const std::string& indent) {
   std::string languages;
-  for (const std::string& tag : product.languages) languages += (languages.empty() ? "" : " ") + tag;
+  for (const std::string& tag : product.languages)
+    languages += (languages.empty() ? "" : " ") + tag;
   if (product.unknownLanguageBits != 0) {
     languages += Printf("%sunknown bits 0x%08lX", languages.empty() ? "" : " ",
                         static_cast<unsigned long>(product.unknownLanguageBits));
@@ -57,8 +58,10 @@ std::string ProductText(const DecodedProduct& product, const std::string& indent
   text += indent + "product code  " + product.productCode + "\n";
   text += indent + Printf("kind          %d (0x%08lX)\n", product.kind,
                           static_cast<unsigned long>(product.productKind));
-  text += indent + "active        " + (product.active ? "yes (driver loaded)" : "no (driver not loaded)") + "\n";
-  text += indent + "product name  " + (product.productName.empty() ? "(none)" : product.productName) + "\n";
+  text += indent + "active        " +
+          (product.active ? "yes (driver loaded)" : "no (driver not loaded)") + "\n";
+  text += indent + "product name  " +
+          (product.productName.empty() ? "(none)" : product.productName) + "\n";
   text += indent + "driver        " + DriverVersionText(product) + "\n";
   text += indent + Printf("languages     %s (mask 0x%08lX)\n", languages.c_str(),
                           static_cast<unsigned long>(product.languageMask));

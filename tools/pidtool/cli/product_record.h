@@ -13,7 +13,7 @@
 namespace pidtool {
 
 struct DecodedProduct {
-  std::string productCode;       // "070103020000008A"
+  std::string productCode;        // "070103020000008A"
   std::uint32_t productKind = 0;  // as reported
   int kind = 0;                   // 1 or 2 from productKind, 0 when it is neither
   bool active = false;            // the driver is loaded
@@ -22,7 +22,7 @@ struct DecodedProduct {
   std::int32_t driverMinor = 0;
   std::int32_t driverBuild = 0;
   std::uint32_t languageMask = 0;
-  std::vector<std::string> languages;  // tags of the mask's known bits, in bit order
+  std::vector<std::string> languages;     // tags of the mask's known bits, in bit order
   std::uint32_t unknownLanguageBits = 0;  // bits the language table does not name
 };
 

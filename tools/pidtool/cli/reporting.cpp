@@ -52,7 +52,8 @@ int Failure(const ParsedCommandLine& parsed, const Problem& problem) {
 
 int BadArguments(const ParsedCommandLine& parsed, const std::string& what) {
   const CommandSpec& command = *parsed.command;
-  std::fprintf(stderr, "pidtool %s: %s\n%s", command.name, what.c_str(), CommandUsage(command).c_str());
+  std::fprintf(stderr, "pidtool %s: %s\n%s", command.name, what.c_str(),
+               CommandUsage(command).c_str());
   std::fflush(stderr);
   if (parsed.json) {
     JsonWriter json;
@@ -66,9 +67,8 @@ bool GuidArgument(const ParsedCommandLine& parsed, std::size_t index, const char
                   int* status) {
   const std::string& text = parsed.arguments[index];
   if (ParseGuid(text, guid)) return true;
-  *status = BadArguments(parsed,
-                         "'" + text + "' is not " + what +
-                             " (write {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
+  *status = BadArguments(
+      parsed, "'" + text + "' is not " + what + " (write {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
   return false;
 }
 

@@ -39,8 +39,9 @@ ModuleVersion LoadedModuleVersion() {
   if (GetFileVersionInfoA(path, 0, size, block.data()) &&
       VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
       fixedSize >= sizeof(VS_FIXEDFILEINFO)) {
-    module.version = Printf("%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                            HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    module.version =
+        Printf("%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+               HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
   }
   return module;
 }
@@ -60,8 +61,9 @@ std::string VersionText(bool json) {
   }
   std::string text = std::string("pidtool ") + kToolVersion + "\n";
   if (module.path.empty()) return text + "Rm7731.pid is not loaded\n";
-  return text + "Rm7731.pid " + (module.version.empty() ? "(no version resource)" : module.version) +
-         " (" + module.path + ")\n";
+  return text + "Rm7731.pid " +
+         (module.version.empty() ? "(no version resource)" : module.version) + " (" + module.path +
+         ")\n";
 }
 
 }  // namespace pidtool

@@ -2,15 +2,15 @@
 #include <utility>
 
 #include "cli/command_line.h"
-#include "commands/component_queries.h"
 #include "cli/guid_text.h"
 #include "cli/json_writer.h"
-#include "commands/registry_values.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
+#include "cli/text_format.h"
+#include "commands/component_queries.h"
+#include "commands/registry_values.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
-#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {
@@ -44,14 +44,18 @@ bool IsRegistrationValue(const RegistryValue& value) {
 }
 
 // What `show` prints of a component key: its registration values first, then the rest.
-std::string ShowJson(const std::string& clsidText, const std::string& keyName, const std::string& name,
-                     const RegistryKeyContents& contents) {
+std::string ShowJson(const std::string& clsidText, const std::string& keyName,
+                     const std::string& name, const RegistryKeyContents& contents) {
   JsonWriter json;
   json.BeginObject()
-      .Key("clsid").String(clsidText)
-      .Key("key").String("HKEY_LOCAL_MACHINE\\" + AnsiToUtf8(keyName))
-      .Key("friendlyName").String(AnsiToUtf8(name));
-  for (const auto& [key, valueName] : {std::pair{"file", rm::kFileValueName}, std::pair{"refCount", rm::kRefCountValueName}}) {
+      .Key("clsid")
+      .String(clsidText)
+      .Key("key")
+      .String("HKEY_LOCAL_MACHINE\\" + AnsiToUtf8(keyName))
+      .Key("friendlyName")
+      .String(AnsiToUtf8(name));
+  for (const auto& [key, valueName] :
+       {std::pair{"file", rm::kFileValueName}, std::pair{"refCount", rm::kRefCountValueName}}) {
     const RegistryValue* value = FindValue(contents, valueName);
     json.Key(key);
     if (value != nullptr) {
@@ -70,23 +74,26 @@ std::string ShowJson(const std::string& clsidText, const std::string& keyName, c
   return json.Text();
 }
 
-std::string ShowText(const std::string& clsidText, const std::string& keyName, const std::string& name,
-                     const RegistryKeyContents& contents) {
+std::string ShowText(const std::string& clsidText, const std::string& keyName,
+                     const std::string& name, const RegistryKeyContents& contents) {
   const RegistryValue* file = FindValue(contents, rm::kFileValueName);
   const RegistryValue* refCount = FindValue(contents, rm::kRefCountValueName);
   std::vector<std::string> others;
   for (const RegistryValue& value : contents.values) {
     if (IsRegistrationValue(value)) continue;
-    others.push_back(value.name + " (" + RegistryTypeName(value.type) + ") = " + RegistryDataText(value));
+    others.push_back(value.name + " (" + RegistryTypeName(value.type) +
+                     ") = " + RegistryDataText(value));
   }
   std::string text;
   text += Field("Component", {clsidText});
   text += Field("Key", {"HKEY_LOCAL_MACHINE\\" + keyName});
   text += Field("Friendly name", {name});
   text += Field("File", {file != nullptr ? RegistryDataText(*file) : "(none)"});
-  text += Field("RefCount", {refCount != nullptr ? RegistryDataText(*refCount) : "(none: a plain registration)"});
+  text += Field("RefCount", {refCount != nullptr ? RegistryDataText(*refCount)
+                                                 : "(none: a plain registration)"});
   text += Field("Other values", others.empty() ? std::vector<std::string>{"(none)"} : others);
-  text += Field("Sub-keys", contents.subKeys.empty() ? std::vector<std::string>{"(none)"} : contents.subKeys);
+  text += Field("Sub-keys",
+                contents.subKeys.empty() ? std::vector<std::string>{"(none)"} : contents.subKeys);
   return text;
 }
 
@@ -99,24 +106,24 @@ int RunList(const ParsedCommandLine& parsed) {
   std::vector<GUID> clsids;
   const tagQXINTRFCRESULT listed = ComponentsOfCategory(category, &clsids);
   if (listed != QXIR_SUCCESS) {
-    return Failure(parsed, {"listing the components of category '" + category + "' failed: " +
-                                Returned("QXEnumComponents", listed),
+    return Failure(parsed, {"listing the components of category '" + category +
+                                "' failed: " + Returned("QXEnumComponents", listed),
                             ResultCode(listed)});
   }
 
   std::vector<Problem> problems;
   JsonWriter json;
   json.BeginObject().Key("category").String(AnsiToUtf8(category)).Key("components").BeginArray();
-  std::string text = Printf("Category %s: %lu component%s\n", category.c_str(),
-                            static_cast<unsigned long>(clsids.size()),
-                            clsids.size() == 1 ? "" : "s");
+  std::string text =
+      Printf("Category %s: %lu component%s\n", category.c_str(),
+             static_cast<unsigned long>(clsids.size()), clsids.size() == 1 ? "" : "s");
   for (const GUID& clsid : clsids) {
     const std::string clsidText = FormatGuid(clsid);
     std::string name;
     const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &name);
     if (named != QXIR_SUCCESS) {
-      problems.push_back({"reading the friendly name of " + clsidText + " failed: " +
-                              Returned("QXGetComponentFriendlyName", named),
+      problems.push_back({"reading the friendly name of " + clsidText +
+                              " failed: " + Returned("QXGetComponentFriendlyName", named),
                           ResultCode(named)});
       NoteFailure(command, problems.back());
     }
@@ -163,7 +170,8 @@ int RunShow(const ParsedCommandLine& parsed) {
                                 DescribeWindowsError(read),
                             WindowsErrorCode(read)});
   }
-  PrintOut(parsed.json ? ShowJson(clsidText, keyName, name, contents) : ShowText(clsidText, keyName, name, contents));
+  PrintOut(parsed.json ? ShowJson(clsidText, keyName, name, contents)
+                       : ShowText(clsidText, keyName, name, contents));
   return kExitSuccess;
 }
 

@@ -1,11 +1,11 @@
 // id and name: the two directions of a component's object ID map.
 #include "cli/command_line.h"
-#include "commands/component_queries.h"
 #include "cli/guid_text.h"
 #include "cli/json_writer.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
+#include "commands/component_queries.h"
 #include "commands/text_query.h"
 
 namespace pidtool {
@@ -16,9 +16,12 @@ void PrintObject(const ParsedCommandLine& parsed, const std::string& clsid, cons
   if (parsed.json) {
     JsonWriter json;
     json.BeginObject()
-        .Key("clsid").String(clsid)
-        .Key("objectName").String(AnsiToUtf8(name))
-        .Key("objectId").String(objectId)
+        .Key("clsid")
+        .String(clsid)
+        .Key("objectName")
+        .String(AnsiToUtf8(name))
+        .Key("objectId")
+        .String(objectId)
         .EndObject();
     PrintOut(json.Text());
   } else {
@@ -40,16 +43,19 @@ int RunObjectId(const ParsedCommandLine& parsed) {
   std::string friendlyName;
   const tagQXINTRFCRESULT named = ComponentFriendlyName(clsid, &friendlyName);
   if (named != QXIR_SUCCESS) {
-    return Failure(parsed, {clsidText + " is not a registered component: QXGetComponentFriendlyName returned " +
-                                DescribeResult(named) + "; no identifier was assigned",
-                            ResultCode(named)});
+    return Failure(
+        parsed,
+        {clsidText + " is not a registered component: QXGetComponentFriendlyName returned " +
+             DescribeResult(named) + "; no identifier was assigned",
+         ResultCode(named)});
   }
   GUID objectId{};
   const tagQXINTRFCRESULT generated = QXGenerateObjectID(clsid, objectName.c_str(), &objectId, 0);
   if (generated != QXIR_SUCCESS) {
-    return Failure(parsed, {"getting the identifier of object '" + objectName + "' of " + clsidText +
-                                " failed: QXGenerateObjectID returned " + DescribeResult(generated),
-                            ResultCode(generated)});
+    return Failure(parsed,
+                   {"getting the identifier of object '" + objectName + "' of " + clsidText +
+                        " failed: QXGenerateObjectID returned " + DescribeResult(generated),
+                    ResultCode(generated)});
   }
   PrintObject(parsed, clsidText, objectName, FormatGuid(objectId));
   return kExitSuccess;
@@ -70,10 +76,11 @@ int RunObjectName(const ParsedCommandLine& parsed) {
       },
       &name);
   if (result != QXIR_SUCCESS) {
-    return Failure(parsed, {"looking up the name of object " + objectIdText + " of " + clsidText +
-                                " failed: QXGetObjectKey returned " + DescribeResult(result) +
-                                (result == QXIR_REGISTRY_ERROR ? " (no object ID map holds it)" : ""),
-                            ResultCode(result)});
+    return Failure(parsed,
+                   {"looking up the name of object " + objectIdText + " of " + clsidText +
+                        " failed: QXGetObjectKey returned " + DescribeResult(result) +
+                        (result == QXIR_REGISTRY_ERROR ? " (no object ID map holds it)" : ""),
+                    ResultCode(result)});
   }
   PrintObject(parsed, clsidText, name, objectIdText);
   return kExitSuccess;

@@ -1,15 +1,15 @@
 // products: every product identification plug-in created as a host creates it, asked for
 // the products the system knows, and released again.
+#include "base/unique_handle.h"
 #include "cli/command_line.h"
-#include "common/unique_handle.h"
-#include "commands/component_queries.h"
 #include "cli/guid_text.h"
 #include "cli/json_writer.h"
-#include "product_identification.h"
 #include "cli/product_record.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
+#include "commands/component_queries.h"
+#include "product_identification.h"
 
 namespace pidtool {
 namespace {
@@ -48,16 +48,19 @@ Problem AskPlugin(const GUID& clsid, ComponentReport* report) {
         clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IProductIdentification,
         reinterpret_cast<void**>(static_cast<IProductIdentification**>(plugin.put())));
     if (created != QXIR_SUCCESS) {
-      return {"creating " + report->clsid + " for IProductIdentification failed: QXCreateInstance returned " +
+      return {"creating " + report->clsid +
+                  " for IProductIdentification failed: QXCreateInstance returned " +
                   DescribeResult(created),
               ResultCode(created)};
     }
     report->created = true;
-    report->enumerated = plugin.get()->EnumerateProducts(&CollectProduct, reinterpret_cast<ULONG_PTR>(&report->collected));
+    report->enumerated = plugin.get()->EnumerateProducts(
+        &CollectProduct, reinterpret_cast<ULONG_PTR>(&report->collected));
   }
   QXFreeUnusedLibraries();
   if (FAILED(report->enumerated)) {
-    return {"EnumerateProducts of " + report->clsid + " failed with " + DescribeHresult(report->enumerated),
+    return {"EnumerateProducts of " + report->clsid + " failed with " +
+                DescribeHresult(report->enumerated),
             HresultCode(report->enumerated)};
   }
   if (report->collected.lost) return {"out of memory keeping the products of " + report->clsid, {}};
@@ -65,14 +68,19 @@ Problem AskPlugin(const GUID& clsid, ComponentReport* report) {
 }
 
 std::string ReportText(const ComponentReport& report) {
-  std::string text = report.clsid + "  " + (report.friendlyName.empty() ? "(no friendly name)" : report.friendlyName) + "\n";
+  std::string text = report.clsid + "  " +
+                     (report.friendlyName.empty() ? "(no friendly name)" : report.friendlyName) +
+                     "\n";
   if (!report.created) return text + "  not created\n";
-  text += "  created with QXCreateInstance; EnumerateProducts returned " + DescribeHresult(report.enumerated) + "\n";
+  text += "  created with QXCreateInstance; EnumerateProducts returned " +
+          DescribeHresult(report.enumerated) + "\n";
   const std::vector<DecodedProduct>& products = report.collected.products;
-  if (products.empty() && SUCCEEDED(report.enumerated)) text += "  the system knows no supported camera\n";
+  if (products.empty() && SUCCEEDED(report.enumerated))
+    text += "  the system knows no supported camera\n";
   for (std::size_t i = 0; i < products.size(); ++i) {
     text += Printf("  product %lu of %lu\n", static_cast<unsigned long>(i + 1),
-                   static_cast<unsigned long>(products.size())) + ProductText(products[i], "    ");
+                   static_cast<unsigned long>(products.size())) +
+            ProductText(products[i], "    ");
   }
   return text + "  released; QXFreeUnusedLibraries called\n";
 }
@@ -118,7 +126,8 @@ int RunProducts(const ParsedCommandLine& parsed) {
     if (named != QXIR_SUCCESS) {
       report.friendlyName.clear();
       problems.push_back({"reading the friendly name of " + report.clsid +
-                              " failed: QXGetComponentFriendlyName returned " + DescribeResult(named),
+                              " failed: QXGetComponentFriendlyName returned " +
+                              DescribeResult(named),
                           ResultCode(named)});
       NoteFailure(command, problems.back());
     }
@@ -135,7 +144,8 @@ int RunProducts(const ParsedCommandLine& parsed) {
   WriteProblemsJson(json, problems);
   json.EndObject();
 
-  if (clsids.empty()) text += std::string("No component is registered in category ") + kDefaultCategory + ".\n";
+  if (clsids.empty())
+    text += std::string("No component is registered in category ") + kDefaultCategory + ".\n";
   text += Printf("%lu plug-in%s, %lu product%s\n", static_cast<unsigned long>(clsids.size()),
                  clsids.size() == 1 ? "" : "s", static_cast<unsigned long>(productCount),
                  productCount == 1 ? "" : "s");

@@ -2,8 +2,8 @@
 // DllUnregisterServer, as regsvr32 does.
 #include <windows.h>
 
+#include "base/unique_handle.h"
 #include "cli/command_line.h"
-#include "common/unique_handle.h"
 #include "cli/json_writer.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
@@ -21,7 +21,8 @@ ServerRegistrationFunction Export(HMODULE module, const char* name) {
 // ERROR_MOD_NOT_FOUND names both a missing file and a missing import of an existing one.
 std::string LoadFailure(const std::string& file, DWORD error) {
   const DWORD attributes = GetFileAttributesA(file.c_str());
-  const bool fileExists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  const bool fileExists =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   const std::string why = "LoadLibraryA failed with " + DescribeWindowsError(error);
   if (error == ERROR_MOD_NOT_FOUND && fileExists) {
     return "cannot load '" + file + "': a module it imports is missing (" + why +
@@ -57,12 +58,14 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   if (call == nullptr) {
     // A stdcall function exported without a .def keeps its x86 decoration.
     const std::string decorated = std::string(exportName) + "@0";
-    const std::string hint = Export(module.get(), decorated.c_str()) != nullptr
-                                 ? "; it exports " + decorated + ": export the plain name through a .def file"
-                                 : std::string();
-    return Failure(parsed, {Printf("'%s' has no %s export; nothing was %s%s", path.c_str(), exportName,
-                                   registering ? "registered" : "unregistered", hint.c_str()),
-                            WindowsErrorCode(ERROR_PROC_NOT_FOUND)});
+    const std::string hint =
+        Export(module.get(), decorated.c_str()) != nullptr
+            ? "; it exports " + decorated + ": export the plain name through a .def file"
+            : std::string();
+    return Failure(parsed,
+                   {Printf("'%s' has no %s export; nothing was %s%s", path.c_str(), exportName,
+                           registering ? "registered" : "unregistered", hint.c_str()),
+                    WindowsErrorCode(ERROR_PROC_NOT_FOUND)});
   }
 
   const HRESULT result = call();
@@ -85,11 +88,16 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   if (parsed.json) {
     JsonWriter json;
     json.BeginObject()
-        .Key("command").String(command.name)
-        .Key("module").String(AnsiToUtf8(path))
-        .Key("export").String(exportName)
-        .Key("hresult").Number(static_cast<unsigned long>(result))
-        .Key("result").String(DescribeHresult(result))
+        .Key("command")
+        .String(command.name)
+        .Key("module")
+        .String(AnsiToUtf8(path))
+        .Key("export")
+        .String(exportName)
+        .Key("hresult")
+        .Number(static_cast<unsigned long>(result))
+        .Key("result")
+        .String(DescribeHresult(result))
         .EndObject();
     PrintOut(json.Text());
   } else {

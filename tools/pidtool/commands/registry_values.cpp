@@ -2,13 +2,15 @@
 
 #include <cstring>
 
-#include "registry/registry_key.h"
 #include "cli/text_format.h"
+#include "registry/registry_key.h"
 
 namespace pidtool {
 namespace {
 
-bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool IsTextType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 // The items of a text value: one for REG_SZ and REG_EXPAND_SZ (up to the first NUL), the list
 // of a REG_MULTI_SZ (up to the empty item that ends it).
@@ -82,7 +84,8 @@ DWORD ReadContents(HKEY key, const rm::KeyInfo& info, RegistryKeyContents* conte
 
 }  // namespace
 
-DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents, REGSAM view) {
+DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents,
+                      REGSAM view) {
   rm::UniqueRegKey key;
   DWORD error = rm::OpenKey(root, path.c_str(), rm::kReadAccess | view, key);
   // A name or value that grew after the key was measured: measure again and start over.

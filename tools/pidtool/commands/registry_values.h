@@ -24,7 +24,8 @@ struct RegistryKeyContents {
 // Opens root\path for reading and collects its values and sub-key names in the registry's
 // order. `view` is 0 for this process's registry view, or KEY_WOW64_32KEY / KEY_WOW64_64KEY.
 // Returns the Windows error of the first step that failed.
-DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents, REGSAM view = 0);
+DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents,
+                      REGSAM view = 0);
 
 // "REG_SZ", "REG_DWORD", ...; "type 42" for a type without a name.
 std::string RegistryTypeName(DWORD type);

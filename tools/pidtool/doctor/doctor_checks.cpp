@@ -4,12 +4,12 @@
 #include <initializer_list>
 #include <map>
 
-#include "doctor/reg_commands.h"
 #include "cli/guid_text.h"
 #include "cli/result_names.h"
+#include "cli/text_format.h"
+#include "doctor/reg_commands.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
-#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {
@@ -21,8 +21,9 @@ struct Report {
 
   void Add(FindingKind kind, const RootView& root, const std::string& path, std::string problem,
            std::string command = "", std::string name = "") {
-    findings.push_back(MakeFinding(kind, std::string(root.name) + "\\" + path, std::move(problem),
-                                   RemedyDetails{std::move(command), std::move(name), snapshot.viewBits}));
+    findings.push_back(
+        MakeFinding(kind, std::string(root.name) + "\\" + path, std::move(problem),
+                    RemedyDetails{std::move(command), std::move(name), snapshot.viewBits}));
   }
   const RootView& Machine() const { return snapshot.machine.root; }
   const RootView& User() const { return snapshot.user.root; }
@@ -40,7 +41,9 @@ using ObjectIdMap = std::vector<std::pair<std::string, std::string>>;  // name, 
 
 bool SameName(const std::string& a, const char* b) { return rm::SameRegistryName(a.c_str(), b); }
 
-std::string ValueLabel(const std::string& name) { return name.empty() ? "the default value" : "\"" + name + "\""; }
+std::string ValueLabel(const std::string& name) {
+  return name.empty() ? "the default value" : "\"" + name + "\"";
+}
 
 // The identifier an object ID map value holds: 16 bytes of REG_BINARY.
 bool IdentifierOf(const RegistryValue& value, std::string* idText) {
@@ -73,7 +76,8 @@ std::string ProcessEndText(DWORD status) {
 }
 
 void StrayKey(Report& report, const RootView& root, const KeyNode& key, const std::string& why) {
-  report.Add(FindingKind::StrayKey, root, key.path, "this key " + why, DeleteKeyCommand(root, key.path));
+  report.Add(FindingKind::StrayKey, root, key.path, "this key " + why,
+             DeleteKeyCommand(root, key.path));
 }
 
 void StrayValues(Report& report, const RootView& root, const KeyNode& key, const std::string& why,
@@ -89,8 +93,9 @@ void StrayValues(Report& report, const RootView& root, const KeyNode& key, const
 
 void CheckReadable(Report& report, const RootView& root, const KeyNode& key) {
   if (!Readable(key)) {
-    const std::string view =
-        root.viewBits != report.snapshot.viewBits ? Printf(" in the %d-bit registry view", root.viewBits) : "";
+    const std::string view = root.viewBits != report.snapshot.viewBits
+                                 ? Printf(" in the %d-bit registry view", root.viewBits)
+                                 : "";
     report.Add(FindingKind::RegistryUnreadable, root, key.path,
                "the key cannot be read" + view + ": " + DescribeWindowsError(key.error));
   }
@@ -100,14 +105,16 @@ void CheckReadable(Report& report, const RootView& root, const KeyNode& key) {
 // The component root holds component keys and, per machine, "Category".
 void CheckRootLayout(Report& report, const RootSnapshot& snapshot) {
   const RootView& root = snapshot.root;
-  StrayValues(report, root, snapshot.tree, "is no part of the component registry, which holds only keys here");
+  StrayValues(report, root, snapshot.tree,
+              "is no part of the component registry, which holds only keys here");
   for (const KeyNode& key : snapshot.tree.subKeys) {
     if (IsGuidKey(key.name, nullptr)) continue;
     if (!SameName(key.name, rm::kCategoryKeyName)) {
       StrayKey(report, root, key, "is neither a component key (a CLSID) nor \"Category\"");
     } else if (root.perMachine) {
-      StrayValues(report, root, key,
-                  "is no part of the component registry: the \"Category\" key holds only category keys");
+      StrayValues(
+          report, root, key,
+          "is no part of the component registry: the \"Category\" key holds only category keys");
     } else {
       StrayKey(report, root, key, "is never read: categories are read per machine only");
     }
@@ -151,10 +158,11 @@ void CheckFriendlyName(Report& report, const KeyNode& key) {
   }
   for (const char* valueName : {"", rm::kFileValueName}) {
     if (!IsUnterminatedText(FindValue(key, valueName))) continue;
-    report.Add(FindingKind::UnterminatedText, report.Machine(), key.path,
-               std::string(*valueName == '\0' ? "the friendly name (default value)" : "\"File\"") +
-                   " is stored without a terminating NUL: a program that reads it into a buffer of its "
-                   "stored size gets text without an end");
+    report.Add(
+        FindingKind::UnterminatedText, report.Machine(), key.path,
+        std::string(*valueName == '\0' ? "the friendly name (default value)" : "\"File\"") +
+            " is stored without a terminating NUL: a program that reads it into a buffer of its "
+            "stored size gets text without an end");
   }
 }
 
@@ -163,21 +171,24 @@ void CheckRefCount(Report& report, const KeyNode& key) {
   if (refCount == nullptr) return;
   const std::string command = SetRefCountCommand(report.Machine(), key.path);
   if (refCount->type != REG_DWORD || refCount->data.size() != 4) {
-    report.Add(FindingKind::RefCountType, report.Machine(), key.path,
-               "\"RefCount\" is " + RegistryTypeName(refCount->type) +
-                   Printf(" of %u bytes, not a 4-byte REG_DWORD: ", static_cast<unsigned>(refCount->data.size())) +
-                   "unregistration reads its raw bytes as a count, or none when longer than 4 bytes, so it "
-                   "may never reach zero or may remove the component at once",
-               command);
+    report.Add(
+        FindingKind::RefCountType, report.Machine(), key.path,
+        "\"RefCount\" is " + RegistryTypeName(refCount->type) +
+            Printf(" of %u bytes, not a 4-byte REG_DWORD: ",
+                   static_cast<unsigned>(refCount->data.size())) +
+            "unregistration reads its raw bytes as a count, or none when longer than 4 bytes, so it "
+            "may never reach zero or may remove the component at once",
+        command);
     return;
   }
   DWORD count = 0;
   std::memcpy(&count, refCount->data.data(), 4);
   if (count == 0) {
-    report.Add(FindingKind::RefCountZero, report.Machine(), key.path,
-               "\"RefCount\" is 0 although the component is registered: the next unregistration by any "
-               "installer removes it, as if it were the last",
-               command);
+    report.Add(
+        FindingKind::RefCountZero, report.Machine(), key.path,
+        "\"RefCount\" is 0 although the component is registered: the next unregistration by any "
+        "installer removes it, as if it were the last",
+        command);
   }
 }
 
@@ -194,9 +205,10 @@ bool CheckFileName(Report& report, const KeyNode& key, const ModuleFileName& fil
                  removal);
       return false;
     case Form::TooLong:
-      report.Add(FindingKind::FileTooLong, report.Machine(), key.path,
-                 Printf("\"File\" is %u characters long, more than the %u QXCreateInstance reads",
-                        static_cast<unsigned>(file.text.size()), static_cast<unsigned>(MAX_PATH - 1)));
+      report.Add(
+          FindingKind::FileTooLong, report.Machine(), key.path,
+          Printf("\"File\" is %u characters long, more than the %u QXCreateInstance reads",
+                 static_cast<unsigned>(file.text.size()), static_cast<unsigned>(MAX_PATH - 1)));
       return false;
     case Form::Relative:
       report.Add(FindingKind::RelativeFile, report.Machine(), key.path,
@@ -206,20 +218,22 @@ bool CheckFileName(Report& report, const KeyNode& key, const ModuleFileName& fil
                  removal);
       return false;
     case Form::Bare:
-    case Form::Absolute:
-      return true;
+    case Form::Absolute: return true;
   }
   return false;
 }
 
 // A bare name is found beside the host only.
-bool CheckBareName(Report& report, const KeyNode& key, const ModuleFileName& file, const ModuleFile& facts) {
+bool CheckBareName(Report& report, const KeyNode& key, const ModuleFileName& file,
+                   const ModuleFile& facts) {
   const std::string& hostDir = report.snapshot.hostDir;
   if (!facts.found) {
-    report.Add(FindingKind::BareFileMissing, report.Machine(), key.path,
-               "\"File\" is the bare name '" + file.text +
-                   "', which QXCreateInstance looks for beside the host's executable, and it is not in " + hostDir,
-               "", file.text);
+    report.Add(
+        FindingKind::BareFileMissing, report.Machine(), key.path,
+        "\"File\" is the bare name '" + file.text +
+            "', which QXCreateInstance looks for beside the host's executable, and it is not in " +
+            hostDir,
+        "", file.text);
     return false;
   }
   report.Add(FindingKind::BareFile, report.Machine(), key.path,
@@ -229,7 +243,8 @@ bool CheckBareName(Report& report, const KeyNode& key, const ModuleFileName& fil
 }
 
 // What the module file is; false when it is no module a host of this view could load.
-bool CheckModuleImage(Report& report, const KeyNode& key, const std::string& path, const ModuleFile& facts) {
+bool CheckModuleImage(Report& report, const KeyNode& key, const std::string& path,
+                      const ModuleFile& facts) {
   const RootView& machine = report.Machine();
   const std::string removal = DeleteKeyCommand(machine, key.path);
   if (!facts.found) {
@@ -241,66 +256,79 @@ bool CheckModuleImage(Report& report, const KeyNode& key, const std::string& pat
   } else if (facts.image.machine != report.snapshot.hostMachine) {
     report.Add(FindingKind::WrongWidth, machine, key.path,
                "the module '" + path + "' is built for " + MachineName(facts.image.machine) +
-                   Printf(", but the hosts that read this %d-bit registry view are ", report.snapshot.viewBits) +
+                   Printf(", but the hosts that read this %d-bit registry view are ",
+                          report.snapshot.viewBits) +
                    MachineName(report.snapshot.hostMachine) + " programs and cannot load it",
                removal);
   } else if (!facts.image.isDll) {
-    report.Add(FindingKind::NotADll, machine, key.path,
-               "'" + path + "' is a program, not a DLL: QXCreateInstance cannot load it as a component", removal);
+    report.Add(
+        FindingKind::NotADll, machine, key.path,
+        "'" + path + "' is a program, not a DLL: QXCreateInstance cannot load it as a component",
+        removal);
   } else {
     return true;
   }
   return false;
 }
 
-void CheckExports(Report& report, const KeyNode& key, const std::string& path, const PeImageFacts& image) {
+void CheckExports(Report& report, const KeyNode& key, const std::string& path,
+                  const PeImageFacts& image) {
   const RootView& machine = report.Machine();
   const std::string removal = DeleteKeyCommand(machine, key.path);
   if (!Holds(image.exportNames, "DllGetClassObject")) {
-    report.Add(FindingKind::NoDllGetClassObject, machine, key.path,
-               "'" + path + "' does not export DllGetClassObject: QXCreateInstance fails with QXIR_NO_DLLGETCLASSOBJECT",
-               removal);
+    report.Add(
+        FindingKind::NoDllGetClassObject, machine, key.path,
+        "'" + path +
+            "' does not export DllGetClassObject: QXCreateInstance fails with QXIR_NO_DLLGETCLASSOBJECT",
+        removal);
   } else if (!Holds(image.exportedCode, "DllGetClassObject")) {
-    report.Add(FindingKind::NotAModule, machine, key.path,
-               "the module '" + path +
-                   "' is no loadable module: its export table gives DllGetClassObject an address outside "
-                   "every executable section of the module, so calling it would crash the host",
-               removal);
+    report.Add(
+        FindingKind::NotAModule, machine, key.path,
+        "the module '" + path +
+            "' is no loadable module: its export table gives DllGetClassObject an address outside "
+            "every executable section of the module, so calling it would crash the host",
+        removal);
   }
   if (!Holds(image.exportNames, "DllCanUnloadNow")) {
-    report.Add(FindingKind::NoDllCanUnloadNow, machine, key.path,
-               "'" + path + "' does not export DllCanUnloadNow: QXFreeUnusedLibraries never frees it");
+    report.Add(
+        FindingKind::NoDllCanUnloadNow, machine, key.path,
+        "'" + path + "' does not export DllCanUnloadNow: QXFreeUnusedLibraries never frees it");
   }
 }
 
 // What the module did when doctor --load ran it in a child process.
-void CheckLoadProbe(Report& report, const std::string& clsid, const KeyNode& key, const std::string& path,
-                    const LoadProbe& probe) {
+void CheckLoadProbe(Report& report, const std::string& clsid, const KeyNode& key,
+                    const std::string& path, const LoadProbe& probe) {
   const RootView& machine = report.Machine();
   const std::string removal = DeleteKeyCommand(machine, key.path);
   switch (probe.outcome) {
     case LoadProbe::Outcome::NotRun:
-      return report.Add(FindingKind::LoadNotRun, machine, key.path,
-                        "'" + path + "' could not be tried: starting a pidtool process to load it failed with " +
-                            DescribeWindowsError(probe.code));
+      return report.Add(
+          FindingKind::LoadNotRun, machine, key.path,
+          "'" + path + "' could not be tried: starting a pidtool process to load it failed with " +
+              DescribeWindowsError(probe.code));
     case LoadProbe::Outcome::LoadFailed:
-      return report.Add(FindingKind::LoadFailed, machine, key.path,
-                        "LoadLibraryA of '" + path + "' failed with " + DescribeWindowsError(probe.code));
+      return report.Add(
+          FindingKind::LoadFailed, machine, key.path,
+          "LoadLibraryA of '" + path + "' failed with " + DescribeWindowsError(probe.code));
     case LoadProbe::Outcome::Crashed:
       return report.Add(FindingKind::LoadCrashed, machine, key.path,
                         "the process loading '" + path + "' ended in " + probe.step + " with " +
-                            ProcessEndText(probe.code) + ": QXCreateInstance would end its host the same way",
+                            ProcessEndText(probe.code) +
+                            ": QXCreateInstance would end its host the same way",
                         removal);
     case LoadProbe::Outcome::TimedOut:
-      return report.Add(FindingKind::LoadCrashed, machine, key.path,
-                        "the process loading '" + path + "' was still in " + probe.step +
-                            Printf(" after %lu seconds: QXCreateInstance would hang its host the same way",
-                                   static_cast<unsigned long>(kLoadProbeMilliseconds / 1000)),
-                        removal);
+      return report.Add(
+          FindingKind::LoadCrashed, machine, key.path,
+          "the process loading '" + path + "' was still in " + probe.step +
+              Printf(" after %lu seconds: QXCreateInstance would hang its host the same way",
+                     static_cast<unsigned long>(kLoadProbeMilliseconds / 1000)),
+          removal);
     case LoadProbe::Outcome::Answered:
       if (SUCCEEDED(static_cast<HRESULT>(probe.code)) && probe.gotObject) return;
       return report.Add(FindingKind::ClassObjectRefused, machine, key.path,
-                        "'" + path + "' has no class object for " + clsid + ": DllGetClassObject returned " +
+                        "'" + path + "' has no class object for " + clsid +
+                            ": DllGetClassObject returned " +
                             DescribeHresult(static_cast<HRESULT>(probe.code)),
                         removal);
   }
@@ -316,7 +344,8 @@ void CheckModuleFile(Report& report, const std::string& clsid, const KeyNode& ke
   if (!CheckModuleImage(report, key, file.path, facts)) return;
   CheckExports(report, key, file.path, facts.image);
   const auto probe = report.snapshot.probes.find(clsid);
-  if (probe != report.snapshot.probes.end()) CheckLoadProbe(report, clsid, key, file.path, probe->second);
+  if (probe != report.snapshot.probes.end())
+    CheckLoadProbe(report, clsid, key, file.path, probe->second);
 }
 
 // The well-formed entries of a component's object ID map, without judging it; false when the
@@ -337,30 +366,35 @@ ObjectIdMap CheckObjectIdMap(Report& report, const RootView& root, const KeyNode
   ObjectIdMap map;
   for (const KeyNode& key : component.subKeys) {
     if (!SameName(key.name, rm::kObjectIdMapKeyName) && !SameName(key.name, rm::kObjectKeyName)) {
-      StrayKey(report, root, key, "is no part of a component key, which holds only \"Object ID Map\" and \"Object\"");
+      StrayKey(report, root, key,
+               "is no part of a component key, which holds only \"Object ID Map\" and \"Object\"");
     }
   }
   const KeyNode* mapKey = FindSubKey(component, rm::kObjectIdMapKeyName);
   if (mapKey == nullptr) return map;
-  for (const KeyNode& key : mapKey->subKeys) StrayKey(report, root, key, "is never read: an object ID map holds only values");
+  for (const KeyNode& key : mapKey->subKeys)
+    StrayKey(report, root, key, "is never read: an object ID map holds only values");
   std::map<std::string, std::string> nameOfId;
   for (const RegistryValue& value : mapKey->values) {
     std::string idText;
     if (!IdentifierOf(value, &idText)) {
-      report.Add(FindingKind::ObjectIdType, root, mapKey->path,
-                 ValueLabel(value.name) + " is " + RegistryTypeName(value.type) +
-                     Printf(" of %u bytes, not a 16-byte REG_BINARY identifier: QXGetObjectKey never finds it ",
-                            static_cast<unsigned>(value.data.size())) +
-                     "and QXGenerateObjectID may read it as a damaged identifier",
-                 DeleteValueCommand(root, mapKey->path, value.name));
+      report.Add(
+          FindingKind::ObjectIdType, root, mapKey->path,
+          ValueLabel(value.name) + " is " + RegistryTypeName(value.type) +
+              Printf(
+                  " of %u bytes, not a 16-byte REG_BINARY identifier: QXGetObjectKey never finds it ",
+                  static_cast<unsigned>(value.data.size())) +
+              "and QXGenerateObjectID may read it as a damaged identifier",
+          DeleteValueCommand(root, mapKey->path, value.name));
       continue;
     }
     const auto [earlier, first] = nameOfId.emplace(idText, value.name);
     if (!first) {
-      report.Add(FindingKind::ObjectIdShared, root, mapKey->path,
-                 "\"" + earlier->second + "\" and \"" + value.name + "\" share the identifier " + idText +
-                     ": both objects use one set of settings, and QXGetObjectKey names only the first",
-                 DeleteValueCommand(root, mapKey->path, value.name));
+      report.Add(
+          FindingKind::ObjectIdShared, root, mapKey->path,
+          "\"" + earlier->second + "\" and \"" + value.name + "\" share the identifier " + idText +
+              ": both objects use one set of settings, and QXGetObjectKey names only the first",
+          DeleteValueCommand(root, mapKey->path, value.name));
     }
     map.emplace_back(value.name, idText);
   }
@@ -369,23 +403,27 @@ ObjectIdMap CheckObjectIdMap(Report& report, const RootView& root, const KeyNode
 
 // Names mapped to different identifiers per machine and per user: the next QXGenerateObjectID
 // for the name moves the user's settings over to the machine identifier.
-void CheckMigrations(Report& report, const KeyNode& user, const ObjectIdMap& machineMap, const ObjectIdMap& userMap) {
+void CheckMigrations(Report& report, const KeyNode& user, const ObjectIdMap& machineMap,
+                     const ObjectIdMap& userMap) {
   for (const auto& [userName, userId] : userMap) {
     for (const auto& [machineName, machineId] : machineMap) {
       if (userName != machineName || userId == machineId) continue;
-      report.Add(FindingKind::ObjectIdDiffers, report.User(), user.path + "\\" + rm::kObjectIdMapKeyName,
-                 "\"" + userName + "\" is " + userId + " per user but " + machineId +
-                     " per machine: the next QXGenerateObjectID for it moves the user's settings to the "
-                     "machine identifier");
+      report.Add(
+          FindingKind::ObjectIdDiffers, report.User(), user.path + "\\" + rm::kObjectIdMapKeyName,
+          "\"" + userName + "\" is " + userId + " per user but " + machineId +
+              " per machine: the next QXGenerateObjectID for it moves the user's settings to the "
+              "machine identifier");
     }
   }
 }
 
 void CheckObjectSettings(Report& report, const RootView& root, const KeyNode& object) {
-  const char* const why = "is never read: an object key holds only \"User Settings\" and \"Default Settings\"";
+  const char* const why =
+      "is never read: an object key holds only \"User Settings\" and \"Default Settings\"";
   StrayValues(report, root, object, why);
   for (const KeyNode& settings : object.subKeys) {
-    if (!SameName(settings.name, rm::kUserSettingsKeyName) && !SameName(settings.name, rm::kDefaultSettingsKeyName)) {
+    if (!SameName(settings.name, rm::kUserSettingsKeyName) &&
+        !SameName(settings.name, rm::kDefaultSettingsKeyName)) {
       StrayKey(report, root, settings, why);
     }
   }
@@ -401,7 +439,8 @@ void CheckObjectKeys(Report& report, const RootView& root, const KeyNode& compon
   for (const KeyNode& object : objects->subKeys) {
     std::string id;
     if (!IsGuidKey(object.name, &id)) {
-      StrayKey(report, root, object, "is not named by an object identifier, so no object reaches it");
+      StrayKey(report, root, object,
+               "is not named by an object identifier, so no object reaches it");
       continue;
     }
     bool mapped = !mapsKnown;
@@ -412,7 +451,8 @@ void CheckObjectKeys(Report& report, const RootView& root, const KeyNode& compon
       CheckObjectSettings(report, root, object);
     } else {
       report.Add(FindingKind::ObjectOrphan, root, object.path,
-                 "no object ID map holds the identifier " + id + ", so these settings belong to no object name",
+                 "no object ID map holds the identifier " + id +
+                     ", so these settings belong to no object name",
                  DeleteKeyCommand(root, object.path));
     }
   }
@@ -428,24 +468,30 @@ void CheckComponent(Report& report, const std::string& clsid, const ComponentKey
     machineMap = CheckObjectIdMap(report, report.Machine(), *keys.machine);
   }
   // Per-user data is judged only against what is known of both views.
-  const bool otherKnown = !snapshot.otherMachine ||
-                          (Readable(snapshot.otherMachine->tree) &&
-                           (keys.otherMachine == nullptr || ReadObjectIdMap(*keys.otherMachine, &otherMap)));
+  const bool otherKnown =
+      !snapshot.otherMachine ||
+      (Readable(snapshot.otherMachine->tree) &&
+       (keys.otherMachine == nullptr || ReadObjectIdMap(*keys.otherMachine, &otherMap)));
   if (keys.user != nullptr) {
-    StrayValues(report, report.User(), *keys.user, "is never read: component values are read per machine only");
+    StrayValues(report, report.User(), *keys.user,
+                "is never read: component values are read per machine only");
     userMap = CheckObjectIdMap(report, report.User(), *keys.user);
     if (keys.machine == nullptr && keys.otherMachine == nullptr && otherKnown) {
-      report.Add(FindingKind::UserComponentUnregistered, report.User(), keys.user->path,
-                 "per-user settings of a component that is registered in no registry view " +
-                     std::string(snapshot.otherMachine ? "(neither the 32-bit nor the 64-bit one)"
-                                                       : Printf("(this system has only the %d-bit one)", snapshot.viewBits)),
-                 DeleteKeyCommand(report.User(), keys.user->path));
+      report.Add(
+          FindingKind::UserComponentUnregistered, report.User(), keys.user->path,
+          "per-user settings of a component that is registered in no registry view " +
+              std::string(snapshot.otherMachine
+                              ? "(neither the 32-bit nor the 64-bit one)"
+                              : Printf("(this system has only the %d-bit one)", snapshot.viewBits)),
+          DeleteKeyCommand(report.User(), keys.user->path));
     }
     CheckMigrations(report, *keys.user, machineMap, userMap);
   }
-  if (keys.machine != nullptr) CheckObjectKeys(report, report.Machine(), *keys.machine, {&machineMap, &userMap}, true);
+  if (keys.machine != nullptr)
+    CheckObjectKeys(report, report.Machine(), *keys.machine, {&machineMap, &userMap}, true);
   if (keys.user != nullptr) {
-    CheckObjectKeys(report, report.User(), *keys.user, {&machineMap, &userMap, &otherMap}, otherKnown);
+    CheckObjectKeys(report, report.User(), *keys.user, {&machineMap, &userMap, &otherMap},
+                    otherKnown);
   }
 }
 
@@ -453,12 +499,14 @@ void CheckCategoryEntry(Report& report, const Components& components, const KeyN
   const RootView& machine = report.Machine();
   std::string clsid;
   if (!IsGuidKey(entry.name, &clsid)) {
-    return StrayKey(report, machine, entry, "is not a CLSID, yet QXEnumComponents lists it as a component");
+    return StrayKey(report, machine, entry,
+                    "is not a CLSID, yet QXEnumComponents lists it as a component");
   }
   const auto component = components.find(clsid);
   if (component == components.end() || component->second.machine == nullptr) {
     return report.Add(FindingKind::CategoryOrphan, machine, entry.path,
-                      "the category lists " + clsid + ", which has no component key: hosts find it and fail to create it",
+                      "the category lists " + clsid +
+                          ", which has no component key: hosts find it and fail to create it",
                       DeleteKeyCommand(machine, entry.path));
   }
   std::string entryName, componentName;
@@ -467,15 +515,19 @@ void CheckCategoryEntry(Report& report, const Components& components, const KeyN
   const bool componentNamed = StringOf(FindValue(*component->second.machine, ""), &componentName);
   if (componentNamed && (!named || entryName != componentName)) {
     report.Add(FindingKind::CategoryNameMismatch, machine, entry.path,
-               (named ? "the entry calls the component '" + entryName + "'" : std::string("the entry has no friendly name")) +
+               (named ? "the entry calls the component '" + entryName + "'"
+                      : std::string("the entry has no friendly name")) +
                    ", its component key '" + componentName + "'");
   }
-  StrayValues(report, machine, entry, "is never read: a category entry holds only the friendly name", "");
-  for (const KeyNode& stray : entry.subKeys) StrayKey(report, machine, stray, "is never read: a category entry holds no keys");
+  StrayValues(report, machine, entry,
+              "is never read: a category entry holds only the friendly name", "");
+  for (const KeyNode& stray : entry.subKeys)
+    StrayKey(report, machine, stray, "is never read: a category entry holds no keys");
 }
 
 void CheckCategory(Report& report, const Components& components, const KeyNode& category) {
-  StrayValues(report, report.Machine(), category, "is never read: a category key holds only its entries");
+  StrayValues(report, report.Machine(), category,
+              "is never read: a category key holds only its entries");
   if (category.subKeys.empty()) {
     report.Add(FindingKind::CategoryEmpty, report.Machine(), category.path,
                "the category has no components, a leftover of an uninstaller",
@@ -490,7 +542,8 @@ std::vector<Finding> CheckSnapshot(const DoctorSnapshot& snapshot, DoctorScope* 
   Report report{snapshot, {}};
   CheckReadable(report, snapshot.machine.root, snapshot.machine.tree);
   CheckReadable(report, snapshot.user.root, snapshot.user.tree);
-  if (snapshot.otherMachine) CheckReadable(report, snapshot.otherMachine->root, snapshot.otherMachine->tree);
+  if (snapshot.otherMachine)
+    CheckReadable(report, snapshot.otherMachine->root, snapshot.otherMachine->tree);
   CheckRootLayout(report, snapshot.machine);
   CheckRootLayout(report, snapshot.user);
   const Components components = IndexComponents(snapshot);

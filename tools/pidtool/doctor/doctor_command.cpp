@@ -1,8 +1,8 @@
 // doctor: what is wrong with the component registry, and how to mend it.
 #include "cli/command_line.h"
+#include "cli/reporting.h"
 #include "doctor/doctor.h"
 #include "doctor/doctor_load_probe.h"
-#include "cli/reporting.h"
 
 namespace pidtool {
 

@@ -20,7 +20,8 @@ int CountOf(const std::vector<Finding>& findings, Severity severity) {
 // shown as <0xNN>, so that a name cannot break a finding's line or forge another.
 std::string Printable(const std::string& text) {
   std::string shown;
-  for (unsigned char c : text) shown += c < 0x20 || c == 0x7F ? Printf("<0x%02X>", c) : std::string(1, c);
+  for (unsigned char c : text)
+    shown += c < 0x20 || c == 0x7F ? Printf("<0x%02X>", c) : std::string(1, c);
   return shown;
 }
 
@@ -69,17 +70,21 @@ const std::vector<FindingKindRow>& FindingKinds() {
       {K::BareFileMissing, "bare-file-missing", E,
        "copy {name} beside the host (or pass the host's folder with --host-dir), or register the module "
        "with its full path"},
-      {K::BareFile, "bare-file", N, "nothing for hosts in that folder; for others, register the module with its full path"},
+      {K::BareFile, "bare-file", N,
+       "nothing for hosts in that folder; for others, register the module with its full path"},
       {K::RelativeFile, "relative-file", W, "{re-register}"},
       {K::NoFile, "no-file", E, "{re-register}"},
-      {K::FileTooLong, "no-file", E, "install the module under a shorter path and register it again"},
+      {K::FileTooLong, "no-file", E,
+       "install the module under a shorter path and register it again"},
       {K::NotAModule, "not-a-module", E, "{re-register}"},
       {K::WrongWidth, "wrong-width", E,
        "register it with the pidtool or regsvr32 of its own width, so that it lands in that view, and remove "
        "this key: {command}"},
       {K::NotADll, "not-a-dll", E, "{re-register}"},
-      {K::NoDllGetClassObject, "no-dllgetclassobject", E, "check that \"File\" names the right module; {re-register}"},
-      {K::NoDllCanUnloadNow, "no-dllcanunloadnow", W, "check that \"File\" names the right module, or add the export to it"},
+      {K::NoDllGetClassObject, "no-dllgetclassobject", E,
+       "check that \"File\" names the right module; {re-register}"},
+      {K::NoDllCanUnloadNow, "no-dllcanunloadnow", W,
+       "check that \"File\" names the right module, or add the export to it"},
       {K::LoadNotRun, "load-failed", E, "run doctor --load again"},
       {K::LoadFailed, "load-failed", E,
        "check the modules it imports are installed (a missing dependency is the common cause)"},
@@ -87,19 +92,25 @@ const std::vector<FindingKindRow>& FindingKinds() {
        "replace the module with a sound copy and register it again, or remove the component: {command}"},
       {K::ClassObjectRefused, "class-object-refused", E,
        "the key names the wrong module for this CLSID; {command} and register the right module"},
-      {K::NoFriendlyName, "no-friendly-name", W, "register the component again, so that hosts listing it can name it"},
-      {K::UnterminatedText, "unterminated-text", W, "register the component again, which stores it with its terminator"},
+      {K::NoFriendlyName, "no-friendly-name", W,
+       "register the component again, so that hosts listing it can name it"},
+      {K::UnterminatedText, "unterminated-text", W,
+       "register the component again, which stores it with its terminator"},
       {K::RefCountType, "refcount-type", W, kSetRefCount},
       {K::RefCountZero, "refcount-zero", W, kSetRefCount},
-      {K::CategoryOrphan, "category-orphan", E, "remove the entry, left by an uninstaller: {command}"},
-      {K::CategoryNameMismatch, "category-name-mismatch", W, "register the component again, which writes both"},
+      {K::CategoryOrphan, "category-orphan", E,
+       "remove the entry, left by an uninstaller: {command}"},
+      {K::CategoryNameMismatch, "category-name-mismatch", W,
+       "register the component again, which writes both"},
       {K::CategoryEmpty, "category-empty", W, "remove it: {command}"},
       {K::ObjectIdType, "object-id-type", W,
        "remove it, and the object gets a new identifier on its next use: {command}"},
       {K::ObjectIdShared, "object-id-shared", W,
        "remove the name that should not have it; it gets a new identifier on its next use: {command}"},
-      {K::ObjectIdDiffers, "object-id-differs", N, "nothing: the component's next use of the name settles it"},
-      {K::ObjectOrphan, "object-orphan", W, "remove the settings if no object needs them: {command}"},
+      {K::ObjectIdDiffers, "object-id-differs", N,
+       "nothing: the component's next use of the name settles it"},
+      {K::ObjectOrphan, "object-orphan", W,
+       "remove the settings if no object needs them: {command}"},
       {K::UserComponentUnregistered, "user-component-unregistered", N,
        "if the component is no longer installed, remove them: {command}"},
       {K::StrayKey, "stray-key", W, kStray},
@@ -110,10 +121,12 @@ const std::vector<FindingKindRow>& FindingKinds() {
   return kinds;
 }
 
-Finding MakeFinding(FindingKind kind, std::string key, std::string problem, const RemedyDetails& details) {
+Finding MakeFinding(FindingKind kind, std::string key, std::string problem,
+                    const RemedyDetails& details) {
   const FindingKindRow* row = &FindingKinds().front();
   for (const FindingKindRow& each : FindingKinds()) row = each.kind == kind ? &each : row;
-  return Finding{row->severity, row->code, std::move(key), std::move(problem), FillRemedy(row->remedy, details)};
+  return Finding{row->severity, row->code, std::move(key), std::move(problem),
+                 FillRemedy(row->remedy, details)};
 }
 
 const char* SeverityName(Severity severity) {
@@ -128,9 +141,9 @@ const char* SeverityName(Severity severity) {
 std::string FindingsText(const std::vector<Finding>& findings, const DoctorScope& scope) {
   std::string text;
   for (const Finding& finding : findings) {
-    text += Printf("%s [%s] %s: %s. Fix: %s.\n", SeverityName(finding.severity), finding.code.c_str(),
-                   Printable(finding.key).c_str(), Printable(finding.problem).c_str(),
-                   Printable(finding.remedy).c_str());
+    text += Printf("%s [%s] %s: %s. Fix: %s.\n", SeverityName(finding.severity),
+                   finding.code.c_str(), Printable(finding.key).c_str(),
+                   Printable(finding.problem).c_str(), Printable(finding.remedy).c_str());
   }
   text += Counted(CountOf(findings, Severity::Error), "error", "errors") + ", " +
           Counted(CountOf(findings, Severity::Warning), "warning", "warnings") + ", " +
@@ -146,11 +159,16 @@ std::string FindingsJson(const std::vector<Finding>& findings) {
   json.BeginArray();
   for (const Finding& finding : findings) {
     json.BeginObject()
-        .Key("severity").String(SeverityName(finding.severity))
-        .Key("code").String(finding.code)
-        .Key("key").String(AnsiToUtf8(finding.key))
-        .Key("problem").String(AnsiToUtf8(finding.problem))
-        .Key("remedy").String(AnsiToUtf8(finding.remedy))
+        .Key("severity")
+        .String(SeverityName(finding.severity))
+        .Key("code")
+        .String(finding.code)
+        .Key("key")
+        .String(AnsiToUtf8(finding.key))
+        .Key("problem")
+        .String(AnsiToUtf8(finding.problem))
+        .Key("remedy")
+        .String(AnsiToUtf8(finding.remedy))
         .EndObject();
   }
   json.EndArray();

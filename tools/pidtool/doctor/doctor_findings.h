@@ -22,13 +22,36 @@ struct Finding {
 };
 
 enum class FindingKind {
-  FileMissing, BareFileMissing, BareFile, RelativeFile, NoFile, FileTooLong, NotAModule,
-  WrongWidth, NotADll, NoDllGetClassObject, NoDllCanUnloadNow,
-  LoadNotRun, LoadFailed, LoadCrashed, ClassObjectRefused,
-  NoFriendlyName, UnterminatedText, RefCountType, RefCountZero,
-  CategoryOrphan, CategoryNameMismatch, CategoryEmpty,
-  ObjectIdType, ObjectIdShared, ObjectIdDiffers, ObjectOrphan, UserComponentUnregistered,
-  StrayKey, StrayValue, RegistryUnreadable,
+  FileMissing,
+  BareFileMissing,
+  BareFile,
+  RelativeFile,
+  NoFile,
+  FileTooLong,
+  NotAModule,
+  WrongWidth,
+  NotADll,
+  NoDllGetClassObject,
+  NoDllCanUnloadNow,
+  LoadNotRun,
+  LoadFailed,
+  LoadCrashed,
+  ClassObjectRefused,
+  NoFriendlyName,
+  UnterminatedText,
+  RefCountType,
+  RefCountZero,
+  CategoryOrphan,
+  CategoryNameMismatch,
+  CategoryEmpty,
+  ObjectIdType,
+  ObjectIdShared,
+  ObjectIdDiffers,
+  ObjectOrphan,
+  UserComponentUnregistered,
+  StrayKey,
+  StrayValue,
+  RegistryUnreadable,
 };
 
 // One row per kind. Several kinds may share a code (one fault, remedies that differ). In the
@@ -51,7 +74,8 @@ struct RemedyDetails {
 };
 
 // The finding of `kind` at `key`, its code, severity and remedy taken from the table.
-Finding MakeFinding(FindingKind kind, std::string key, std::string problem, const RemedyDetails& details);
+Finding MakeFinding(FindingKind kind, std::string key, std::string problem,
+                    const RemedyDetails& details);
 
 // What was walked, for the summary line.
 struct DoctorScope {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "cli/guid_text.h"
 
 namespace pidtool {
@@ -15,8 +15,8 @@ namespace {
 
 // Process, thread and file handles; counted with the file mappings, the only other kernel
 // handles the guards hold.
-using UniqueKernelHandle =
-    rm::UniqueHandle<HANDLE, CloseHandle, rm::HandleKind::FileMapping, rm::detail::kInvalidHandleBits>;
+using UniqueKernelHandle = rm::UniqueHandle<HANDLE, CloseHandle, rm::HandleKind::FileMapping,
+                                            rm::detail::kInvalidHandleBits>;
 
 // Each line goes out at once, so that what a crash leaves behind says how far the child got.
 void Say(const std::string& line) {
@@ -37,10 +37,9 @@ UniqueKernelHandle InheritableScratchFile() {
     return UniqueKernelHandle();
   }
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return UniqueKernelHandle(CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                        nullptr));
+  return UniqueKernelHandle(CreateFileA(
+      path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
 
 std::string ReadFromStart(HANDLE file) {
@@ -105,8 +104,8 @@ LoadProbe ProbeModuleInChild(const std::string& modulePath, const std::string& c
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = out.get();
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(self.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &started)) {
+  if (!CreateProcessA(self.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &startup, &started)) {
     probe.code = GetLastError();
     return probe;
   }
@@ -144,9 +143,10 @@ int RunLoadProbe(const std::string& modulePath, const std::string& clsid) {
         reinterpret_cast<GetClassObject>(GetProcAddress(module.get(), "DllGetClassObject"));
     Say("step DllGetClassObject");
     IClassFactory* factory = nullptr;
-    const HRESULT asked = getClassObject != nullptr
-                              ? getClassObject(guid, IID_IClassFactory, reinterpret_cast<void**>(&factory))
-                              : HRESULT_FROM_WIN32(GetLastError());
+    const HRESULT asked =
+        getClassObject != nullptr
+            ? getClassObject(guid, IID_IClassFactory, reinterpret_cast<void**>(&factory))
+            : HRESULT_FROM_WIN32(GetLastError());
     char answer[64];
     std::snprintf(answer, sizeof answer, "class-object %08lX %d", static_cast<unsigned long>(asked),
                   factory != nullptr ? 1 : 0);

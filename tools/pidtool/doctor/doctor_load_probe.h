@@ -12,7 +12,7 @@ namespace pidtool {
 
 struct LoadProbe {
   enum class Outcome {
-    Answered,    // loaded; `code` is what DllGetClassObject returned, `gotObject` whether it gave one
+    Answered,  // loaded; `code` is what DllGetClassObject returned, `gotObject` whether it gave one
     LoadFailed,  // LoadLibraryA failed with the Windows error `code`
     Crashed,     // the child ended during `step` with exit status `code` (an exception code)
     TimedOut,    // the child was still in `step` after the time limit and was stopped

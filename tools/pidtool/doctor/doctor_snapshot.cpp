@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "doctor/doctor.h"
 #include "cli/guid_text.h"
+#include "doctor/doctor.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
 
@@ -22,7 +22,8 @@ constexpr int kDepthRead = 3;
 // The component root without its final backslash.
 const std::string kRootPath(rm::kComponentRootKey, sizeof rm::kComponentRootKey - 2);
 
-KeyNode ReadTree(HKEY root, REGSAM view, const std::string& path, const std::string& name, int depth) {
+KeyNode ReadTree(HKEY root, REGSAM view, const std::string& path, const std::string& name,
+                 int depth) {
   KeyNode node;
   node.name = name;
   node.path = path;
@@ -48,7 +49,8 @@ RootSnapshot ReadRoot(HKEY handle, RootView root, REGSAM view) {
 // shared by both widths, so per-user data may belong to a component registered there.
 std::optional<RootSnapshot> ReadOtherMachineView(int viewBits) {
   BOOL wow64 = FALSE;
-  if (viewBits == 32 && (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64)) return std::nullopt;
+  if (viewBits == 32 && (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64))
+    return std::nullopt;
   const int otherBits = viewBits == 64 ? 32 : 64;
   return ReadRoot(HKEY_LOCAL_MACHINE, RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, otherBits},
                   otherBits == 32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
@@ -63,7 +65,8 @@ class FileBytes : public ImageBytes {
     if (offset > size_ || count > size_ - offset) return false;
     file_.clear();
     file_.seekg(static_cast<std::streamoff>(offset));
-    return static_cast<bool>(file_.read(static_cast<char*>(out), static_cast<std::streamsize>(count)));
+    return static_cast<bool>(
+        file_.read(static_cast<char*>(out), static_cast<std::streamsize>(count)));
   }
 
  private:
@@ -104,10 +107,12 @@ void ReadModules(const DoctorOptions& options, DoctorSnapshot* snapshot) {
     std::string clsid;
     if (!IsGuidKey(component.name, &clsid)) continue;
     const ModuleFileName file = ModuleFileNameOf(component, snapshot->hostDir);
-    if (file.form != ModuleFileName::Form::Bare && file.form != ModuleFileName::Form::Absolute) continue;
+    if (file.form != ModuleFileName::Form::Bare && file.form != ModuleFileName::Form::Absolute)
+      continue;
     const auto known = snapshot->files.find(file.path);
-    const ModuleFile& facts =
-        known != snapshot->files.end() ? known->second : (snapshot->files[file.path] = InspectFile(file.path));
+    const ModuleFile& facts = known != snapshot->files.end()
+                                  ? known->second
+                                  : (snapshot->files[file.path] = InspectFile(file.path));
     if (options.load && IsLoadable(facts, snapshot->hostMachine)) {
       snapshot->probes[clsid] = ProbeModuleInChild(file.path, clsid);
     }
@@ -121,16 +126,20 @@ DoctorSnapshot ReadSnapshot(const DoctorOptions& options) {
   snapshot.viewBits = static_cast<int>(sizeof(void*) * 8);
   snapshot.hostMachine = OwnMachine();
   snapshot.hostDir = options.hostDir.empty() ? OwnFolder() : options.hostDir;
-  while (snapshot.hostDir.size() > 1 && snapshot.hostDir.back() == '\\') snapshot.hostDir.pop_back();
-  snapshot.machine =
-      ReadRoot(HKEY_LOCAL_MACHINE, RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, snapshot.viewBits}, 0);
-  snapshot.user = ReadRoot(HKEY_CURRENT_USER, RootView{"HKEY_CURRENT_USER", "HKCU", false, snapshot.viewBits}, 0);
+  while (snapshot.hostDir.size() > 1 && snapshot.hostDir.back() == '\\')
+    snapshot.hostDir.pop_back();
+  snapshot.machine = ReadRoot(HKEY_LOCAL_MACHINE,
+                              RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, snapshot.viewBits}, 0);
+  snapshot.user = ReadRoot(HKEY_CURRENT_USER,
+                           RootView{"HKEY_CURRENT_USER", "HKCU", false, snapshot.viewBits}, 0);
   snapshot.otherMachine = ReadOtherMachineView(snapshot.viewBits);
   ReadModules(options, &snapshot);
   return snapshot;
 }
 
-bool Readable(const KeyNode& key) { return key.error == ERROR_SUCCESS || key.error == ERROR_FILE_NOT_FOUND; }
+bool Readable(const KeyNode& key) {
+  return key.error == ERROR_SUCCESS || key.error == ERROR_FILE_NOT_FOUND;
+}
 
 const RegistryValue* FindValue(const KeyNode& key, const char* name) {
   for (const RegistryValue& value : key.values) {
@@ -166,7 +175,8 @@ bool IsGuidKey(const std::string& name, std::string* canonical) {
 ModuleFileName ModuleFileNameOf(const KeyNode& component, const std::string& hostDir) {
   using Form = ModuleFileName::Form;
   ModuleFileName file;
-  if (!StringOf(FindValue(component, rm::kFileValueName), &file.text) || file.text.empty()) return file;
+  if (!StringOf(FindValue(component, rm::kFileValueName), &file.text) || file.text.empty())
+    return file;
   const std::string& text = file.text;
   file.path = text;
   if (text.size() >= kFileCapacity) {
@@ -174,7 +184,8 @@ ModuleFileName ModuleFileNameOf(const KeyNode& component, const std::string& hos
   } else if (text.find_first_of(":\\") == std::string::npos) {
     file.form = Form::Bare;
     file.path = hostDir + "\\" + text;
-  } else if ((text.size() > 2 && text[1] == ':' && (text[2] == '\\' || text[2] == '/')) || text.rfind("\\\\", 0) == 0) {
+  } else if ((text.size() > 2 && text[1] == ':' && (text[2] == '\\' || text[2] == '/')) ||
+             text.rfind("\\\\", 0) == 0) {
     file.form = Form::Absolute;
   } else {
     file.form = Form::Relative;

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "commands/registry_values.h"
 #include "doctor/doctor_load_probe.h"
 #include "doctor/pe_image.h"
-#include "commands/registry_values.h"
 
 namespace pidtool {
 
@@ -47,9 +47,9 @@ struct ModuleFile {
 };
 
 struct DoctorSnapshot {
-  int viewBits = 0;              // the registry view this tool reads
+  int viewBits = 0;               // the registry view this tool reads
   std::uint16_t hostMachine = 0;  // the machine of the hosts that read that view
-  std::string hostDir;           // where a bare "File" name is looked for, without a final backslash
+  std::string hostDir;  // where a bare "File" name is looked for, without a final backslash
   RootSnapshot machine;
   RootSnapshot user;
   std::optional<RootSnapshot> otherMachine;  // the other width's machine tree, where there is one

@@ -76,7 +76,8 @@ bool Fail(std::string* problem, const char* why) {
 
 // The export directory entry of an optional header of either kind, given its size in the file.
 template <typename OptionalHeader>
-bool ReadExportEntry(Reader& image, std::uint64_t at, std::uint32_t size, Headers* headers, std::string* problem) {
+bool ReadExportEntry(Reader& image, std::uint64_t at, std::uint32_t size, Headers* headers,
+                     std::string* problem) {
   constexpr std::uint64_t countAt = offsetof(OptionalHeader, NumberOfRvaAndSizes);
   constexpr std::uint64_t directoriesAt = offsetof(OptionalHeader, DataDirectory);
   DWORD directoryCount = 0;
@@ -85,7 +86,8 @@ bool ReadExportEntry(Reader& image, std::uint64_t at, std::uint32_t size, Header
   }
   constexpr std::uint64_t exportAt =
       directoriesAt + IMAGE_DIRECTORY_ENTRY_EXPORT * sizeof(IMAGE_DATA_DIRECTORY);
-  if (directoryCount > IMAGE_DIRECTORY_ENTRY_EXPORT && exportAt + sizeof(IMAGE_DATA_DIRECTORY) <= size &&
+  if (directoryCount > IMAGE_DIRECTORY_ENTRY_EXPORT &&
+      exportAt + sizeof(IMAGE_DATA_DIRECTORY) <= size &&
       !image.Get(at + exportAt, &headers->exports)) {
     return Fail(problem, "the data directories are cut short");
   }
@@ -104,7 +106,8 @@ bool ReadHeaders(Reader& image, Headers* headers, std::string* problem) {
     return Fail(problem, "no PE header where the DOS header points");
   }
   const std::uint64_t fileHeaderAt = ntAt + sizeof signature;
-  if (!image.Get(fileHeaderAt, &headers->file)) return Fail(problem, "the PE file header is cut short");
+  if (!image.Get(fileHeaderAt, &headers->file))
+    return Fail(problem, "the PE file header is cut short");
   const std::uint64_t optionalAt = fileHeaderAt + sizeof(IMAGE_FILE_HEADER);
   const std::uint32_t optionalSize = headers->file.SizeOfOptionalHeader;
   WORD magic = 0;
@@ -113,10 +116,12 @@ bool ReadHeaders(Reader& image, Headers* headers, std::string* problem) {
   }
   headers->sectionTable = optionalAt + optionalSize;
   if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-    return ReadExportEntry<IMAGE_OPTIONAL_HEADER32>(image, optionalAt, optionalSize, headers, problem);
+    return ReadExportEntry<IMAGE_OPTIONAL_HEADER32>(image, optionalAt, optionalSize, headers,
+                                                    problem);
   }
   if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-    return ReadExportEntry<IMAGE_OPTIONAL_HEADER64>(image, optionalAt, optionalSize, headers, problem);
+    return ReadExportEntry<IMAGE_OPTIONAL_HEADER64>(image, optionalAt, optionalSize, headers,
+                                                    problem);
   }
   return Fail(problem, "the optional header is neither PE32 nor PE32+");
 }
@@ -130,7 +135,8 @@ bool ReadSections(Reader& image, const Headers& headers, Sections* sections, std
   }
   sections->resize(count);
   for (WORD i = 0; i < count; ++i) {
-    image.Get(headers.sectionTable + std::uint64_t{i} * sizeof(IMAGE_SECTION_HEADER), &(*sections)[i]);
+    image.Get(headers.sectionTable + std::uint64_t{i} * sizeof(IMAGE_SECTION_HEADER),
+              &(*sections)[i]);
   }
   return true;
 }
@@ -149,7 +155,8 @@ bool RvaToOffset(const Sections& sections, std::uint32_t rva, std::uint64_t* off
 // Whether an RVA lies in the memory of an executable section, as the loader maps it.
 bool IsCode(const Sections& sections, std::uint32_t rva) {
   for (const IMAGE_SECTION_HEADER& section : sections) {
-    const std::uint32_t size = section.Misc.VirtualSize != 0 ? section.Misc.VirtualSize : section.SizeOfRawData;
+    const std::uint32_t size =
+        section.Misc.VirtualSize != 0 ? section.Misc.VirtualSize : section.SizeOfRawData;
     if ((section.Characteristics & IMAGE_SCN_MEM_EXECUTE) != 0 && rva >= section.VirtualAddress &&
         rva - section.VirtualAddress < size) {
       return true;
@@ -163,7 +170,8 @@ class ExportAddresses {
  public:
   ExportAddresses(Reader& image, const Sections& sections, const IMAGE_EXPORT_DIRECTORY& directory)
       : image_(image), functionCount_(directory.NumberOfFunctions) {
-    valid_ = functionCount_ <= kMaxExportNames && RvaToOffset(sections, directory.AddressOfFunctions, &functions_) &&
+    valid_ = functionCount_ <= kMaxExportNames &&
+             RvaToOffset(sections, directory.AddressOfFunctions, &functions_) &&
              image.Has(functions_, std::uint64_t{functionCount_} * sizeof(DWORD)) &&
              RvaToOffset(sections, directory.AddressOfNameOrdinals, &ordinals_) &&
              image.Has(ordinals_, std::uint64_t{directory.NumberOfNames} * sizeof(WORD));
@@ -172,7 +180,8 @@ class ExportAddresses {
   // The RVA the table gives the i-th name; false when the table cannot say.
   bool AddressOfName(std::uint32_t i, DWORD* rva) {
     WORD ordinal = 0;
-    return valid_ && image_.Get(ordinals_ + std::uint64_t{i} * sizeof(WORD), &ordinal) && ordinal < functionCount_ &&
+    return valid_ && image_.Get(ordinals_ + std::uint64_t{i} * sizeof(WORD), &ordinal) &&
+           ordinal < functionCount_ &&
            image_.Get(functions_ + std::uint64_t{ordinal} * sizeof(DWORD), rva);
   }
 
@@ -188,7 +197,8 @@ bool ReadExports(Reader& image, const Sections& sections, const IMAGE_DATA_DIREC
                  PeImageFacts* facts, std::string* problem) {
   std::uint64_t directoryAt = 0, namesAt = 0;
   IMAGE_EXPORT_DIRECTORY directory{};
-  if (!RvaToOffset(sections, entry.VirtualAddress, &directoryAt) || !image.Get(directoryAt, &directory)) {
+  if (!RvaToOffset(sections, entry.VirtualAddress, &directoryAt) ||
+      !image.Get(directoryAt, &directory)) {
     return Fail(problem, "the export directory lies outside the file");
   }
   const std::uint32_t nameCount = directory.NumberOfNames;
@@ -207,7 +217,8 @@ bool ReadExports(Reader& image, const Sections& sections, const IMAGE_DATA_DIREC
       return Fail(problem, "an export name lies outside the file");
     }
     // An address inside the export directory is a forwarder: the text "module.name".
-    if (addresses.AddressOfName(i, &rva) && rva - entry.VirtualAddress >= entry.Size && IsCode(sections, rva)) {
+    if (addresses.AddressOfName(i, &rva) && rva - entry.VirtualAddress >= entry.Size &&
+        IsCode(sections, rva)) {
       facts->exportedCode.push_back(name);
     }
     facts->exportNames.push_back(std::move(name));
@@ -221,7 +232,8 @@ bool ReadPeImage(ImageBytes& bytes, PeImageFacts* facts, std::string* problem) {
   Reader image(bytes);
   Headers headers;
   Sections sections;
-  if (!ReadHeaders(image, &headers, problem) || !ReadSections(image, headers, &sections, problem)) return false;
+  if (!ReadHeaders(image, &headers, problem) || !ReadSections(image, headers, &sections, problem))
+    return false;
   PeImageFacts read;
   read.machine = headers.file.Machine;
   read.isDll = (headers.file.Characteristics & IMAGE_FILE_DLL) != 0;
@@ -233,7 +245,8 @@ bool ReadPeImage(ImageBytes& bytes, PeImageFacts* facts, std::string* problem) {
   return true;
 }
 
-bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* facts, std::string* problem) {
+bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* facts,
+                 std::string* problem) {
   BufferBytes bytes(data, size);
   return ReadPeImage(bytes, facts, problem);
 }
@@ -249,6 +262,8 @@ std::string MachineName(std::uint16_t machine) {
   return text;
 }
 
-std::uint16_t OwnMachine() { return sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386; }
+std::uint16_t OwnMachine() {
+  return sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+}
 
 }  // namespace pidtool

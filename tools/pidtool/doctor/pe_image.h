@@ -34,7 +34,8 @@ class ImageBytes {
 // in `problem` ("no MZ header", "export directory lies outside the file", ...).
 bool ReadPeImage(ImageBytes& image, PeImageFacts* facts, std::string* problem);
 // The same over the bytes of a whole image in memory.
-bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* facts, std::string* problem);
+bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* facts,
+                 std::string* problem);
 
 // "x86 (32-bit)", "x64 (64-bit)", "ARM64", or "machine 0x1234".
 std::string MachineName(std::uint16_t machine);

@@ -26,12 +26,15 @@ std::string Quoted(const std::string& text) {
 }
 
 // reg.exe commands in the view this tool reads (HKEY_CURRENT_USER\Software is shared).
-std::string ViewFlag(const RootView& root) { return root.perMachine ? Printf(" /reg:%d", root.viewBits) : ""; }
+std::string ViewFlag(const RootView& root) {
+  return root.perMachine ? Printf(" /reg:%d", root.viewBits) : "";
+}
 
 std::string ByHand(const RootView& root, const std::string& what, const std::string& keyPath) {
-  const std::string wow64 = root.perMachine && root.viewBits == 32
-                                ? " (which 64-bit Windows shows under HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node)"
-                                : "";
+  const std::string wow64 =
+      root.perMachine && root.viewBits == 32
+          ? " (which 64-bit Windows shows under HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node)"
+          : "";
   return "in regedit, delete the " + what + " in " + root.name + "\\" + keyPath + wow64 +
          " (no command is given: a name there holds characters that a command prompt would act on)";
 }
@@ -50,7 +53,8 @@ std::string DeleteKeyCommand(const RootView& root, const std::string& path) {
   return "reg delete " + KeyArgument(root, path) + " /f" + ViewFlag(root);
 }
 
-std::string DeleteValueCommand(const RootView& root, const std::string& path, const std::string& name) {
+std::string DeleteValueCommand(const RootView& root, const std::string& path,
+                               const std::string& name) {
   if (!IsSafeToPaste(path) || !IsSafeToPaste(name)) {
     return ByHand(root, name.empty() ? "default value" : "value '" + name + "'", path);
   }
@@ -59,8 +63,8 @@ std::string DeleteValueCommand(const RootView& root, const std::string& path, co
 }
 
 std::string SetRefCountCommand(const RootView& root, const std::string& path) {
-  return "reg add \"" + std::string(root.shortName) + "\\" + path + "\" /v RefCount /t REG_DWORD /d <count> /f" +
-         ViewFlag(root);
+  return "reg add \"" + std::string(root.shortName) + "\\" + path +
+         "\" /v RefCount /t REG_DWORD /d <count> /f" + ViewFlag(root);
 }
 
 }  // namespace pidtool

@@ -11,7 +11,8 @@ namespace pidtool {
 // "reg delete "HKLM\PATH" /f /reg:64", or where to delete the key in regedit.
 std::string DeleteKeyCommand(const RootView& root, const std::string& path);
 // "reg delete "HKLM\PATH" /v "NAME" /f /reg:64" (/ve for the default value), or the steps by hand.
-std::string DeleteValueCommand(const RootView& root, const std::string& path, const std::string& name);
+std::string DeleteValueCommand(const RootView& root, const std::string& path,
+                               const std::string& name);
 // "reg add "HKLM\PATH" /v RefCount /t REG_DWORD /d <count> /f /reg:64".
 std::string SetRefCountCommand(const RootView& root, const std::string& path);
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "components/value_name_limit.h"
@@ -133,9 +133,9 @@ tagQXINTRFCRESULT QXGetObjectKey(const GUID& clsid, const GUID& objectId, char* 
   const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
   if (!mapPath.ok()) return call.Returns(QXIR_INVALID_PARAMETER);
 
-  const WinCode machine = rm::FindValueNameByData(HKEY_LOCAL_MACHINE, mapPath.c_str(), buffer,
-                                                  bufferSize, sizeNeeded, &objectId,
-                                                  kIdentifierSize);
+  const WinCode machine =
+      rm::FindValueNameByData(HKEY_LOCAL_MACHINE, mapPath.c_str(), buffer, bufferSize, sizeNeeded,
+                              &objectId, kIdentifierSize);
   if (machine == rm::kSuccess || machine == rm::kMoreData || machine == rm::kAccessDenied) {
     return call.Returns(rm::MapByRegistryReadRule(machine), machine);
   }

@@ -2,8 +2,8 @@
 // is called, read from the machine-wide component registry.
 #include "qx/component_instances.h"
 
-#include "common/caller_buffer.h"
-#include "common/unique_handle.h"
+#include "base/caller_buffer.h"
+#include "base/unique_handle.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "registry/failure_trace.h"
@@ -18,8 +18,8 @@ namespace {
 rm::WinCode EnumerateCategory(const char* categoryKeyPath, GUID* clsids, unsigned long capacity,
                               unsigned long* handled) noexcept {
   rm::UniqueRegKey key;
-  if (const rm::WinCode opened = rm::OpenKey(HKEY_LOCAL_MACHINE, categoryKeyPath, rm::kReadAccess,
-                                             key);
+  if (const rm::WinCode opened =
+          rm::OpenKey(HKEY_LOCAL_MACHINE, categoryKeyPath, rm::kReadAccess, key);
       opened != rm::kSuccess) {
     return opened;
   }

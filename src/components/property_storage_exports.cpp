@@ -52,9 +52,8 @@ PropertyKey ComponentPropertyKey(const GUID& clsid, const char* propertyName) no
 
 // The user settings key of one client, or (defaultSettings non-zero) the object's default
 // settings key, which lives under HKEY_LOCAL_MACHINE only.
-PropertyKey ObjectPropertyKey(const GUID& clsid, const GUID& objectId,
-                              const tagQXCLIENTID& client, int perUser, int defaultSettings,
-                              const char* propertyName) noexcept {
+PropertyKey ObjectPropertyKey(const GUID& clsid, const GUID& objectId, const tagQXCLIENTID& client,
+                              int perUser, int defaultSettings, const char* propertyName) noexcept {
   ClsidText clsidText;
   if (const auto refused = rm::ComponentKeyText(clsid, clsidText)) return Refused(refused);
   ClsidText objectIdText;
@@ -93,17 +92,17 @@ tagQXINTRFCRESULT SaveProperty(const char* function, const GUID& clsid, const Pr
   return call.Returns(rm::MapByRegistryRule(code), code);
 }
 
-tagQXINTRFCRESULT RetrieveProperty(const char* function, const GUID& clsid,
-                                   const PropertyKey& key, const char* propertyName,
-                                   tagQXVALUETYPE* type, unsigned char* data,
-                                   unsigned long bufferSize, unsigned long* size) noexcept {
+tagQXINTRFCRESULT RetrieveProperty(const char* function, const GUID& clsid, const PropertyKey& key,
+                                   const char* propertyName, tagQXVALUETYPE* type,
+                                   unsigned char* data, unsigned long bufferSize,
+                                   unsigned long* size) noexcept {
   rm::CallTrace call(function);
   DescribeCall(call, clsid, key, propertyName);
   if (key.refusal != QXIR_SUCCESS) return call.Returns(key.refusal);
   if (type == nullptr || size == nullptr) return call.Returns(QXIR_INVALID_PARAMETER);
   // compat C03
-  const rm::WinCode code = rm::ReadRegistryValue(key.root, key.path.c_str(), propertyName, type,
-                                                 data, bufferSize, size);
+  const rm::WinCode code =
+      rm::ReadRegistryValue(key.root, key.path.c_str(), propertyName, type, data, bufferSize, size);
   return call.Returns(rm::MapByRegistryRule(code), code);
 }
 
@@ -118,8 +117,7 @@ tagQXINTRFCRESULT QXSaveComponentPropertyValue(const GUID& clsid, const char* pr
 }
 
 tagQXINTRFCRESULT QXRetrieveComponentPropertyValue(const GUID& clsid, const char* propertyName,
-                                                   tagQXVALUETYPE* type,
-                                                   unsigned char* const data,
+                                                   tagQXVALUETYPE* type, unsigned char* const data,
                                                    unsigned long bufferSize,
                                                    unsigned long* size) noexcept {
   return RetrieveProperty("QXRetrieveComponentPropertyValue", clsid,

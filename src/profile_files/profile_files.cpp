@@ -1,14 +1,11 @@
-#include "util/profile_files.h"
+#include "profile_files/profile_files.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-#include "common/caller_buffer.h"
-#include "common/unique_handle.h"
-#include "qx/utilities.h"
-#include "registry/failure_trace.h"
-#include "registry/result_mapping.h"
+#include "base/caller_buffer.h"
+#include "base/unique_handle.h"
 
 namespace rm {
 namespace {
@@ -26,16 +23,14 @@ WinCode LastProfileError() noexcept {
 
 WinCode WriteProfile(const char* section, const char* key, const char* value,
                      const char* fileName) noexcept {
-  return WritePrivateProfileStringA(section, key, value, fileName) ? kSuccess
-                                                                   : LastProfileError();
+  return WritePrivateProfileStringA(section, key, value, fileName) ? kSuccess : LastProfileError();
 }
 
 // Reads one value, or with a null key the section's key-name list. The service returns the
 // character count without the terminator; a cut value comes back as size - 1, a cut list as
 // size - 2 (the list's own final NUL is not counted, so the list is count + 1 bytes).
-WinCode ReadProfileText(const char* fileName, const char* section, const char* key,
-                        char* buffer, unsigned long bufferSize,
-                        unsigned long* sizeNeeded) noexcept {
+WinCode ReadProfileText(const char* fileName, const char* section, const char* key, char* buffer,
+                        unsigned long bufferSize, unsigned long* sizeNeeded) noexcept {
   // A size probe with nowhere to put the answer.
   if (buffer == nullptr && sizeNeeded == nullptr) return kInvalidParameter;
   const DWORD cutMargin = key == nullptr ? 2 : 1;
@@ -90,45 +85,3 @@ WinCode DeleteIniSection(const char* fileName, const char* section) noexcept {
 }
 
 }  // namespace rm
-
-tagQXINTRFCRESULT QXSetIniFileStringValueData(const char* fileName, const char* section,
-                                              const char* key, const char* value) noexcept {
-  rm::CallTrace call("QXSetIniFileStringValueData");
-  call.File(fileName).Name(section).Name(key);
-  const rm::WinCode code = rm::WriteIniValue(fileName, section, key, value);
-  return call.Returns(rm::MapByProfileRule(code), code);
-}
-
-tagQXINTRFCRESULT QXGetIniFileStringValueData(const char* fileName, const char* section,
-                                              const char* key, char* buffer,
-                                              unsigned long bufferSize,
-                                              unsigned long* sizeNeeded) noexcept {
-  rm::CallTrace call("QXGetIniFileStringValueData");
-  call.File(fileName).Name(section).Name(key);
-  const rm::WinCode code = rm::ReadIniValue(fileName, section, key, buffer, bufferSize, sizeNeeded);
-  return call.Returns(rm::MapByProfileReadRule(code), code);
-}
-
-tagQXINTRFCRESULT QXGetIniFileKeyNames(const char* fileName, const char* section, char* buffer,
-                                       unsigned long bufferSize,
-                                       unsigned long* sizeNeeded) noexcept {
-  rm::CallTrace call("QXGetIniFileKeyNames");
-  call.File(fileName).Name(section);
-  const rm::WinCode code = rm::ReadIniKeyNames(fileName, section, buffer, bufferSize, sizeNeeded);
-  return call.Returns(rm::MapByProfileReadRule(code), code);
-}
-
-tagQXINTRFCRESULT QXDeleteIniFileKeyName(const char* fileName, const char* section,
-                                         const char* key) noexcept {
-  rm::CallTrace call("QXDeleteIniFileKeyName");
-  call.File(fileName).Name(section).Name(key);
-  const rm::WinCode code = rm::DeleteIniKey(fileName, section, key);
-  return call.Returns(rm::MapByProfileRule(code), code);
-}
-
-tagQXINTRFCRESULT QXDeleteIniFileSectionName(const char* fileName, const char* section) noexcept {
-  rm::CallTrace call("QXDeleteIniFileSectionName");
-  call.File(fileName).Name(section);
-  const rm::WinCode code = rm::DeleteIniSection(fileName, section);
-  return call.Returns(rm::MapByProfileRule(code), code);
-}

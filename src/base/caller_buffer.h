@@ -6,14 +6,14 @@
 
 #include <cstring>
 
-#include "common/win_code.h"
+#include "base/win_code.h"
 
 namespace rm {
 
 struct CallerBuffer {
-  void* data;                  // null: a size probe
-  unsigned long size;          // bytes
-  unsigned long* sizeNeeded;   // may be null
+  void* data;                 // null: a size probe
+  unsigned long size;         // bytes
+  unsigned long* sizeNeeded;  // may be null
 };
 
 // What a call answers when it must report a size and the caller gave no place for it: refuse

@@ -7,10 +7,10 @@
 
 #include <new>
 
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 #include "qx/utilities.h"
 #include "registry/failure_trace.h"
-#include "util/global_mem_obj.h"
+#include "shared_memory/global_mem_obj.h"
 
 namespace {
 volatile LONG g_liveRecords = 0;
@@ -28,7 +28,7 @@ struct CQXGlobalMemObj::GlobalMemRecord {
 
   HANDLE mapping = nullptr;
   void* view = nullptr;  // null while no block is held: before Create and after Destroy
-  LONG references = 1;  // objects referring to this record
+  LONG references = 1;   // objects referring to this record
 
   void AddReference() noexcept { InterlockedIncrement(&references); }
   static void Release(GlobalMemRecord* record) noexcept {
@@ -73,8 +73,7 @@ void* CQXGlobalMemObj::Create(unsigned long size, const char* name, int* already
     return nullptr;
   }
 
-  HANDLE created =
-      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+  HANDLE created = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
   const DWORD createCode = GetLastError();  // ERROR_ALREADY_EXISTS even on success
   rm::UniqueFileMapping mapping(created);
   if (!mapping) {
@@ -117,4 +116,22 @@ int CQXGlobalMemObj::Destroy(unsigned long* error) noexcept {
   record_->view = nullptr;
   record_->mapping = nullptr;
   return 1;
+}
+
+// The constructor as Visual C++ callers expect it.
+//
+// A Visual C++ constructor returns its object's address (EAX on x86, RAX on x64) and callers
+// may use that value; GCC's returns nothing. The export list gives this function the Visual C++
+// name of the constructor. Every other member has the same calling convention in both compilers
+// (__thiscall on x86, a reference from operator= returned as a pointer, a plain non-virtual
+// destructor), so those names alias GCC's members directly.
+#if defined(__i386__)
+#define RM_VISUAL_CPP_MEMBER __attribute__((thiscall))
+#else
+#define RM_VISUAL_CPP_MEMBER
+#endif
+
+extern "C" RM_VISUAL_CPP_MEMBER CQXGlobalMemObj* ConstructGlobalMemObjForVisualCpp(
+    CQXGlobalMemObj* object) noexcept {
+  return ::new (object) CQXGlobalMemObj;
 }

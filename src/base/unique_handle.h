@@ -11,9 +11,9 @@
 // released everything it took (the platform's own handle count is not usable under Wine).
 
 #include <windows.h>
+#include <cstdint>
 #include <objbase.h>
 #include <setupapi.h>
-#include <cstdint>
 
 namespace rm {
 
@@ -126,20 +126,26 @@ inline void FreeCoTaskMemText(wchar_t* text) noexcept { CoTaskMemFree(text); }
 inline void UnmapView(void* view) noexcept { UnmapViewOfFile(view); }
 inline void CloseInf(HINF inf) noexcept { SetupCloseInfFile(inf); }
 template <typename Interface>
-void ReleaseInterface(Interface* pointer) noexcept { pointer->Release(); }
+void ReleaseInterface(Interface* pointer) noexcept {
+  pointer->Release();
+}
 constexpr std::uintptr_t kInvalidHandleBits = static_cast<std::uintptr_t>(-1);
 }  // namespace detail
 
 using UniqueRegKey = UniqueHandle<HKEY, RegCloseKey, HandleKind::RegistryKey>;
-using UniqueInfFile = UniqueHandle<HINF, detail::CloseInf, HandleKind::InfFile, detail::kInvalidHandleBits>;
-using UniqueFindHandle = UniqueHandle<HANDLE, FindClose, HandleKind::FindFile, detail::kInvalidHandleBits>;
+using UniqueInfFile =
+    UniqueHandle<HINF, detail::CloseInf, HandleKind::InfFile, detail::kInvalidHandleBits>;
+using UniqueFindHandle =
+    UniqueHandle<HANDLE, FindClose, HandleKind::FindFile, detail::kInvalidHandleBits>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibrary, HandleKind::Module>;
-using UniqueCoTaskMemText = UniqueHandle<wchar_t*, detail::FreeCoTaskMemText, HandleKind::CoTaskMemText>;
+using UniqueCoTaskMemText =
+    UniqueHandle<wchar_t*, detail::FreeCoTaskMemText, HandleKind::CoTaskMemText>;
 using UniqueHeapBlock = UniqueHandle<void*, detail::FreeHeapBlock, HandleKind::HeapBlock>;
 using UniqueFileMapping = UniqueHandle<HANDLE, CloseHandle, HandleKind::FileMapping>;
 using UniqueMappedView = UniqueHandle<void*, detail::UnmapView, HandleKind::MappedView>;
 template <typename Interface>
-using UniqueComInterface = UniqueHandle<Interface*, detail::ReleaseInterface<Interface>, HandleKind::ComInterface>;
+using UniqueComInterface =
+    UniqueHandle<Interface*, detail::ReleaseInterface<Interface>, HandleKind::ComInterface>;
 
 // A heap block of `size` bytes, or an empty guard when the heap refuses.
 inline UniqueHeapBlock AllocateHeapBlock(std::size_t size) noexcept {

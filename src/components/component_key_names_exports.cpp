@@ -2,7 +2,7 @@
 // open the keys themselves.
 #include <cstring>
 
-#include "common/caller_buffer.h"
+#include "base/caller_buffer.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "qx/component_registration.h"
@@ -66,6 +66,6 @@ tagQXINTRFCRESULT QXQueryRegistrySubKeyNameForObjectSettings(
     return call.Returns(QXIR_INVALID_PARAMETER);
   }
   return DeliverKeyName(
-      call, rm::UserSettingsKeyPath(clsidText.c_str(), objectIdText.c_str(), client.clientName), buffer,
-      bufferSize, sizeNeeded);
+      call, rm::UserSettingsKeyPath(clsidText.c_str(), objectIdText.c_str(), client.clientName),
+      buffer, bufferSize, sizeNeeded);
 }

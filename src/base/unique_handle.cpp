@@ -1,4 +1,4 @@
-#include "common/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace rm {
 namespace {

@@ -1,10 +1,7 @@
-#include "util/timing_measurement.h"
+#include "timing/timing_measurement.h"
 
 #include <cstdint>
 #include <cstdio>
-
-#include "qx/utilities.h"
-#include "registry/failure_trace.h"
 
 namespace rm {
 namespace {
@@ -95,11 +92,3 @@ int MeasureTiming(TimingPlatform& platform, int start, LARGE_INTEGER* frequency,
 }
 
 }  // namespace rm
-
-int QXMeasureTiming(int start, LARGE_INTEGER* frequency, LARGE_INTEGER* startCount,
-                    unsigned long* elapsed, const char* caption, const char* logText) noexcept {
-  const int measured = rm::MeasureTiming(rm::SystemTimingPlatform(), start, frequency,
-                                        startCount, elapsed, caption, logText);
-  if (measured == 0) rm::CallTrace("QXMeasureTiming").Failed(rm::kSuccess, "0");
-  return measured;
-}
