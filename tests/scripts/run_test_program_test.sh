@@ -28,6 +28,12 @@ expect 253 "0xC00000FD: a stack overflow" 'exit 253'
 marker=$(mktemp -u)
 expect 0 "printed nothing and ended with exit status 1" "[ -e $marker ] || { touch $marker; exit 1; }"
 rm -f "$marker"
+# So is a start that Wine gave up with its address-space message, and only that one.
+wine_message='err:virtual:virtual_alloc_first_teb wine: failed to map the shared user data: c0000018'
+expect 0 "could not be started by Wine" "[ -e $marker ] || { touch $marker; echo '$wine_message'; exit 1; }"
+rm -f "$marker"
+expect 1 "" "[ -e $marker ] || { touch $marker; echo 'usage: some.exe'; echo '$wine_message'; exit 1; }"
+rm -f "$marker"
 expect 1 "" 'echo "some.exe: bad argument" >&2; exit 1'
 expect 253 "GoogleTest never printed its summary" 'echo "[ RUN      ] Suite.Case"; exit 253' --gtest_filter=Suite.Case
 expect 1 "" "$summary; echo '[  FAILED  ] Suite.Case'; exit 1" --gtest_filter=Suite.Case
