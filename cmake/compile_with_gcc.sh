@@ -13,7 +13,9 @@ arguments=()
 for argument in "${@:2}"; do
   case $argument in
     --target=*) target=${argument#--target=} ;;
-    -gcodeview | -ffile-compilation-dir=*) ;;
+    -gcodeview) ;;
+    # GCC's spelling: the build folder is written as the given one in the debug information.
+    -ffile-compilation-dir=*) arguments+=("-fdebug-prefix-map=$PWD=${argument#*=}") ;;
     # GoogleTest asks clang for -Winline, a no-op there; GCC would report every size decision.
     -Winline) ;;
     *) arguments+=("$argument") ;;
