@@ -12,6 +12,15 @@ trap 'rm -rf "$scratch"' EXIT
 passed=0 failed=0
 pass() { passed=$((passed + 1)); }
 fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
+# section_base IMAGE NUMBER: the section's relative virtual address.
+section_base() {
+  llvm-readobj --sections "$1" | grep -A3 "^    Number: $2\$" | sed -n 's/.*VirtualAddress: //p'
+}
+# symbolize IMAGE RVA: what llvm-symbolizer says of the address, with only the image's folder
+# (the image and its PDB) to go by.
+symbolize() {
+  (cd / && cd "$scratch/$1" && llvm-symbolizer --obj="$1" --relative-address "$(printf '0x%x' "$2")")
+}
 
 # image | function as the PDB names it | source file that defines it | text that starts the definition
 cases='
@@ -49,12 +58,10 @@ for image in Rm7731.pid pidtool.exe; do
   if [ "$image" = pidtool.exe ] && llvm-readobj --file-headers "$image" | grep -q 'IMAGE_FILE_MACHINE_I386'; then
     record=$(llvm-pdbutil dump -publics "$pdb" | grep -F -A1 'S_PUB32 [size = 20] `_main`' | tail -n 1)
     offset=$(sed -n 's/.*addr = 0001:\([0-9]*\).*/\1/p' <<<"$record")
-    base=$(llvm-readobj --sections "$image" | grep -A3 '^    Number: 1$' | sed -n 's/.*VirtualAddress: //p')
     if [ -z "$offset" ]; then
       fail "$pdb has no public symbol _main"
     else
-      name=$(cd / && cd "$scratch/$image" &&
-        llvm-symbolizer --obj="$image" --relative-address "$(printf '0x%x' $((base + offset + 4)))" | head -n 1)
+      name=$(symbolize "$image" $(($(section_base "$image" 1) + offset + 4)) | head -n 1)
       [ "$name" = main ] && pass || fail "$image: an address inside _main resolves to '$name'"
     fi
     continue
@@ -72,8 +79,7 @@ for image in Rm7731.pid pidtool.exe; do
       fail "$pdb has no procedure $function"
       continue
     fi
-    base=$(llvm-readobj --sections "$image" | grep -A3 "^    Number: $((10#$section))\$" |
-      sed -n 's/.*VirtualAddress: //p')
+    base=$(section_base "$image" $((10#$section)))
     first=$(grep -n -F "$definition" "$sources/$file" | head -n 1 | cut -d: -f1)
     last=$(awk -v from="$first" 'NR > from && /^}/ { print NR; exit }' "$sources/$file")
     [ -n "$last" ] || last=$(grep -c '' "$sources/$file")
@@ -81,8 +87,7 @@ for image in Rm7731.pid pidtool.exe; do
       step=0
       [ "$where" = middle ] && step=$((size / 2))
       rva=$((base + 10#$offset + step))
-      answer=$(cd / && cd "$scratch/$image" &&
-        llvm-symbolizer --obj="$image" --relative-address "$(printf '0x%x' "$rva")")
+      answer=$(symbolize "$image" "$rva")
       # Inlined calls come first, one name and location each; the function itself is last.
       answer=$(grep -v '^$' <<<"$answer")
       # (For x86 images it may give the linkage name.)

@@ -14,6 +14,7 @@
 # two seconds having printed nothing, or nothing but that message, is started once more, and
 # the log says so.
 wine_could_not_start='failed to map the shared user data'
+program=$(printf '%s\n' "$@" | grep -m1 -i '\.exe$' || echo "$1")
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 run() {
@@ -32,7 +33,7 @@ if [ "$status" -ne 0 ] && [ "$elapsed" -lt 2000 ]; then
   fi
   if [ -n "$said" ]; then
     printf 'run_test_program: %s %s and ended with exit status %d after %d ms; starting it once more\n' \
-      "$(printf '%s\n' "$@" | grep -m1 -i '\.exe$' || echo "$1")" "$said" "$status" "$elapsed"
+      "$program" "$said" "$status" "$elapsed"
     run "$@"
   fi
 fi
@@ -48,7 +49,6 @@ elif grep -q -- '--gtest_filter' <<<"$*"; then
   fi
 fi
 if [ -n "$how" ]; then
-  program=$(printf '%s\n' "$@" | grep -m1 -i '\.exe$' || echo "$1")
   # Wine's loader exits with the low byte of the Windows exit code; bash reports a Unix signal
   # N as 128+N.
   case $status in
