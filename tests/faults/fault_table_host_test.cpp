@@ -238,20 +238,24 @@ const Row kRows[] = {
        return Result(
            QXRegisterServer(Module(), kComponent, "Fault Component", kCategory, nullptr, nullptr));
      }},
+    // compat C12
     {"RegisterCounted", SeedNeighbours,
      [](auto&) {
        return Result(QXRegisterServerEx(Module(), kComponent, "Fault Component", kCategory, nullptr,
                                         nullptr, 1));
      }},
+    // compat F20
     {"RegisterCountedAgain", [] { RegisteredComponent(3); },
      [](auto&) {
        return Result(QXRegisterServerEx(Module(), kComponent, "Fault Component", kCategory, nullptr,
                                         nullptr, 1));
      }},
+    // compat F22
     {"UnregisterLast",
      [] { RegisteredComponent(1); },
      [](auto&) { return Result(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr)); },
      {MachineItem(kCategoryKey)}},
+    // compat F21
     {"UnregisterCounted", [] { RegisteredComponent(3); },
      [](auto&) { return Result(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr)); }},
     {"SaveComponentProperty", [] { RegisteredComponent(0); },
@@ -268,6 +272,7 @@ const Row kRows[] = {
                                                QXVT_STRING, reinterpret_cast<unsigned char*>(zoom),
                                                sizeof zoom));
      }},
+    // compat F19
     {"ObjectIdExisting", [] { RegisteredComponent(0); },
      [](auto&) { return GenerateId("Camera"); }},
     {"ObjectIdNew",
@@ -277,12 +282,14 @@ const Row kRows[] = {
      {},
      {},
      MachineMapReadOnly},
+    // compat F18 F19
     {"ObjectIdMigrate",
      UserSettings,
      [](auto&) { return GenerateId("Camera"); },
      {UserItem(kUserObject) + "*", UserItem(kMachineObject) + "*", UserItem(kMap) + ":Camera"},
      {UserItem(kUserObject) + "*", UserItem(kMap) + ":Camera"},
      UserItem(kMachineObject) + "*"},
+    // compat F19
     {"ObjectIdPromote",
      UserOnlyEntry,
      [](auto&) { return GenerateId("Tripod"); },
@@ -290,6 +297,7 @@ const Row kRows[] = {
      {},
      {},
      MachineMapReadOnly},
+    // compat F19
     {"ObjectKeyLookup",
      [] {
        RegisteredComponent(0);
@@ -313,6 +321,7 @@ const Row kRows[] = {
      [](auto&) {
        return Result(QXDeleteRegistryValueName(kUser, (kTree + "\\Source").c_str(), "Top"));
      }},
+    // compat F17
     {"CopyTree", KeyTree,
      [](auto&) {
        return Result(QXCopyRegistryKey(kUser, kUser, (kTree + "\\Source").c_str(),
@@ -333,9 +342,11 @@ const Row kRows[] = {
        return Result(QXDeleteIniFileSectionName(ini.c_str(), "Camera"));
      }},
     {"SharedMemory", SeedNeighbours, [](auto&) { return SharedMemory(); }},
+    // compat C13
     {"CreateInstance", PluginRegistered, [](auto&) { return CreatePlugin(); }},
     {"DllRegisterServer", SeedNeighbours,
      [](auto&) { return Done{CallServerExport("DllRegisterServer") == S_OK}; }},
+    // compat F22
     {"DllUnregisterServer",
      PluginRegistered,
      [](auto&) { return Done{CallServerExport("DllUnregisterServer") == S_OK}; },
