@@ -516,6 +516,14 @@ std::vector<std::string> Judge(const Row& row, const Snapshot& before,
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
+// The run under way, named on stderr should the program crash in it.
+std::string g_run;
+
+LONG WINAPI NameTheRun(EXCEPTION_POINTERS*) {
+  std::fprintf(stderr, "crashed in the run of %s\n", g_run.c_str());
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
 const char* FaultName(Fault fault) {
   switch (fault) {
     case Fault::AccessDenied: return "access denied";
@@ -562,7 +570,9 @@ class FaultTable : public ::testing::TestWithParam<Row> {
 TEST_P(FaultTable, EachCallFailingInTurn) {
   const Row& row = GetParam();
   SetEnvironmentVariableA("RM7731_TRACE", "1");  // the failure trace runs too, without the registry
+  SetUnhandledExceptionFilter(NameTheRun);
   faults_.ForgetLeftBehind();
+  g_run = std::string(row.name) + " without a failure";
 
   std::vector<Outcome> complete{Run(0, Fault::AccessDenied)};
   const std::vector<std::string> calls = faults_.Calls();
@@ -579,6 +589,9 @@ TEST_P(FaultTable, EachCallFailingInTurn) {
   for (unsigned n = 1; n <= calls.size(); ++n) {
     for (const Fault fault : {Fault::AccessDenied, Fault::OutOfMemory, Fault::NotFound}) {
       if (ImportFaults::CodeFor(calls[n - 1], fault) == 0) continue;
+      g_run = std::string(row.name) + ", call " + std::to_string(n) + " of " +
+              std::to_string(calls.size()) + " (" + calls[n - 1] + ") failing with " +
+              FaultName(fault);
       const Outcome after = Run(n, fault);
       std::vector<std::string> problems =
           Judge(row, before_, complete, after, fault == Fault::NotFound);
@@ -588,8 +601,7 @@ TEST_P(FaultTable, EachCallFailingInTurn) {
       ++judged;
       if (problems.empty()) continue;
       std::ostringstream report;
-      report << row.name << ", call " << n << " of " << calls.size() << " failing ("
-             << faults_.Failed() << ", " << FaultName(fault) << "): reported "
+      report << g_run << " (" << faults_.Failed() << "): reported "
              << (after.succeeded ? "success" : "failure");
       for (std::size_t index = 0; index < problems.size() && index < 8; ++index) {
         report << "\n  " << problems[index];
