@@ -141,22 +141,22 @@ TEST(DoctorChecks, FindEachFaultOnceAtItsKey) {
        {"not-a-module " + a}},
       {"load failed",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::LoadFailed, 126, false, ""};
+         t.s.probes[kA] = {LoadProbe::Outcome::LoadFailed, 126, false, "", {}};
        },
        {"load-failed " + a}},
       {"crashed",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::Crashed, 0xC0000005, false, "x"};
+         t.s.probes[kA] = {LoadProbe::Outcome::Crashed, 0xC0000005, false, "x", {}};
        },
        {"load-crashed " + a}},
       {"refused",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0x80040111, false, ""};
+         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0x80040111, false, "", {}};
        },
        {"class-object-refused " + a}},
       {"answered",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0, true, ""};
+         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0, true, "", {}};
        },
        {}},
       {"count 0",
