@@ -15,16 +15,20 @@
 namespace rm {
 namespace {
 
-// The directory of the host's executable with its trailing backslash, or false when the
-// executable's path cannot be had whole.
-bool HostExecutableDirectory(FilePath& directory) noexcept {
+// The directory of the host's executable with its trailing backslash, or the code of the
+// failure when the executable's path cannot be had whole.
+WinCode HostExecutableDirectory(FilePath& directory) noexcept {
   char executable[kFilePathCapacity];
   const DWORD length = GetModuleFileNameA(nullptr, executable, sizeof(executable));
-  if (length == 0 || length >= sizeof(executable)) return false;  // none, or cut short
+  if (length == 0) {
+    const WinCode failed = GetLastError();
+    return failed != kSuccess ? failed : ERROR_GEN_FAILURE;
+  }
+  if (length >= sizeof(executable)) return ERROR_FILENAME_EXCED_RANGE;  // cut short
   const char* lastSeparator = std::strrchr(executable, '\\');
-  if (lastSeparator == nullptr) return false;
+  if (lastSeparator == nullptr) return ERROR_BAD_PATHNAME;
   directory.append(executable, static_cast<std::size_t>(lastSeparator - executable) + 1);
-  return directory.ok();
+  return directory.ok() ? kSuccess : ERROR_FILENAME_EXCED_RANGE;
 }
 
 }  // namespace
@@ -37,10 +41,13 @@ WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
   if (read != kSuccess) return read;
 
   // A bare file name belongs to the host: it is looked for beside the host's executable,
-  // never beside this library. A value with any directory part is loaded as it stands.
-  FilePath directory;
+  // never beside this library, and not at all when the host's folder cannot be had (the
+  // loader would search its own path for it). A value with any directory part is loaded as it
+  // stands.
   // compat C13
-  if (!PathIsFileSpecA(path) || !HostExecutableDirectory(directory)) return kSuccess;
+  if (!PathIsFileSpecA(path)) return kSuccess;
+  FilePath directory;
+  if (const WinCode found = HostExecutableDirectory(directory); found != kSuccess) return found;
   FilePath resolved;
   resolved.append(directory.c_str()).append(path);
   // compat F13

@@ -12,13 +12,21 @@
 namespace rm {
 namespace {
 
-// The stored "RefCount", or false when there is none to read.
-bool ReadRefCount(const char* componentKey, DWORD* count) noexcept {
-  tagQXVALUETYPE type = QXVT_UNKNOWN;
-  unsigned long size = 0;
-  *count = 0;
-  return ReadRegistryValue(HKEY_LOCAL_MACHINE, componentKey, kRefCountValueName, &type, count,
-                           sizeof(*count), &size) == kSuccess;
+// The stored "RefCount" (0 when it is not there), or the failure of its read, from which
+// nothing may be decided. The bytes of a value that fits 4 bytes are the count, whatever its
+// type; a larger value does not fit and counts as not there.
+// compat C12 F20 F21
+struct StoredCount {
+  ReadOutcome outcome;
+  WinCode code;
+  DWORD count;
+};
+
+StoredCount ReadRefCount(const char* componentKey) noexcept {
+  DWORD count = 0;
+  const SmallValueRead read =
+      ReadSmallValue(HKEY_LOCAL_MACHINE, componentKey, kRefCountValueName, &count, sizeof count);
+  return {read.outcome, read.code, read.outcome == ReadOutcome::Found ? count : 0};
 }
 
 WinCode WriteRefCount(const char* componentKey, DWORD count) noexcept {
@@ -69,6 +77,13 @@ bool GetModuleFileText(HINSTANCE module, bool fileNameOnly,
 WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName,
                           const char* moduleFile, bool referenceCounted) noexcept {
   const char* componentKey = keys.component.c_str();
+  // The count is read before anything is written, so that a count that cannot be read fails
+  // the registration with nothing written, instead of being reset to 1.
+  // compat C12 F20
+  StoredCount stored{ReadOutcome::NotThere, kSuccess, 0};
+  if (referenceCounted) stored = ReadRefCount(componentKey);
+  if (stored.outcome == ReadOutcome::Failed) return stored.code;
+
   WinCode code = WriteRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey, nullptr, friendlyName);
   if (code != kSuccess) return code;
   code = WriteRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey, kFileValueName, moduleFile);
@@ -80,21 +95,18 @@ WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName
   }
   // compat C12
   if (!referenceCounted) return kSuccess;
-
-  DWORD count = 0;
-  if (!ReadRefCount(componentKey, &count)) count = 0;
-  return WriteRefCount(componentKey, count + 1);
+  return WriteRefCount(componentKey, stored.count + 1);
 }
 
 RemovalOutcome RemoveRegistration(const RegistrationKeys& keys) noexcept {
   const char* componentKey = keys.component.c_str();
-  // compat C12 F04
+  // compat C12 F04 F21
   // While other registrations are outstanding, only the count goes down. A stored count of
   // zero has none outstanding: it is removed like the last one instead of wrapping around.
-  DWORD count = 0;
-  if (ReadRefCount(componentKey, &count) && count > 1) {
-    return {WriteRefCount(componentKey, count - 1), false};
-  }
+  // A count that cannot be read removes nothing.
+  const StoredCount stored = ReadRefCount(componentKey);
+  if (stored.outcome == ReadOutcome::Failed) return {stored.code, false};
+  if (stored.count > 1) return {WriteRefCount(componentKey, stored.count - 1), false};
 
   if (keys.category != nullptr) {
     const WinCode removed = DeleteRegistryKeyTree(HKEY_LOCAL_MACHINE, keys.categoryEntry.c_str());
@@ -104,8 +116,8 @@ RemovalOutcome RemoveRegistration(const RegistrationKeys& keys) noexcept {
   }
   PruneIfEmpty(keys.categoryRoot.c_str());
 
-  // compat C14
-  // A component key that is already gone is not an error; only a refusal is.
+  // compat C14 F22
+  // A component key that is already gone is not an error; any other failure is.
   const WinCode removed = DeleteRegistryKeyTree(HKEY_LOCAL_MACHINE, componentKey);
   if (removed != kSuccess) return {removed, true};
   PruneIfEmpty(kComponentRootKey);

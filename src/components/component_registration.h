@@ -30,7 +30,8 @@ bool GetModuleFileText(HINSTANCE module, bool fileNameOnly,
                        char (&text)[kFilePathCapacity]) noexcept;
 
 // Writes the component key (friendly name, "File") and, for a category, the category entry
-// key. Reference-counted: "RefCount" goes up by one.
+// key. Reference-counted: "RefCount" goes up by one; a count that cannot be read (for another
+// reason than its absence) fails the call before anything is written.
 WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName,
                           const char* moduleFile, bool referenceCounted) noexcept;
 
@@ -42,7 +43,8 @@ struct RemovalOutcome {
 };
 
 // Takes one count off "RefCount" or, at the last one (or with no count), removes the category
-// entry key, the component key and the parents that are left empty.
+// entry key, the component key and the parents that are left empty. A count that cannot be
+// read (for another reason than its absence) fails the call with nothing removed.
 RemovalOutcome RemoveRegistration(const RegistrationKeys& keys) noexcept;
 
 }  // namespace rm

@@ -22,22 +22,26 @@ using rm::WinCode;
 
 constexpr unsigned long kIdentifierSize = sizeof(GUID);  // 16 bytes, the GUID as in memory
 
-// One name's entry in one map. A stored value shorter than 16 bytes still counts as an entry;
-// the identifier's remaining bytes are then zero. A larger one does not fit and is no entry.
-// compat C22
+// One name's entry in one map: found, not there, or a read that failed, from which nothing
+// may be decided. A stored value shorter than 16 bytes still counts as an entry; the
+// identifier's remaining bytes are then zero. A larger one does not fit and is no entry.
+// compat C22 F19
 struct MapEntry {
-  bool present = false;
+  rm::ReadOutcome outcome = rm::ReadOutcome::NotThere;
+  WinCode code = rm::kSuccess;
   GUID id = {};
+
+  bool present() const noexcept { return outcome == rm::ReadOutcome::Found; }
 };
 
 MapEntry ReadMapEntry(HKEY root, const RegistryPath& mapPath, const char* objectName) noexcept {
   MapEntry entry;
-  tagQXVALUETYPE type = QXVT_UNKNOWN;
-  unsigned long size = 0;
-  entry.present = rm::ReadRegistryValue(root, mapPath.c_str(), objectName, &type, &entry.id,
-                                        kIdentifierSize, &size) == rm::kSuccess;
-  // A failed read may have left part of a value behind in the buffer.
-  if (!entry.present) entry.id = GUID{};
+  const rm::SmallValueRead read =
+      rm::ReadSmallValue(root, mapPath.c_str(), objectName, &entry.id, kIdentifierSize);
+  entry.outcome = read.outcome;
+  entry.code = read.code;
+  // A read that did not find an entry may have left part of a value behind in the buffer.
+  if (!entry.present()) entry.id = GUID{};
   return entry;
 }
 
@@ -53,7 +57,9 @@ bool SameIdentifier(const GUID& left, const GUID& right) noexcept {
 
 // The user's settings kept under the user identifier move, within HKEY_CURRENT_USER, to the
 // machine identifier's object key. The user's entry and old object key go only once the copy
-// has succeeded; failures here are not the caller's concern, the machine identifier stands.
+// has succeeded, that is once every sub-key and value was copied; failures here are not the
+// caller's concern, the machine identifier stands, and the next call tries the move again.
+// compat F18
 void MigrateUserObjectKey(const ClsidText& clsidText, const RegistryPath& mapPath,
                           const char* objectName, const GUID& userId,
                           const GUID& machineId) noexcept {
@@ -100,15 +106,25 @@ tagQXINTRFCRESULT QXGenerateObjectID(const GUID& clsid, const char* objectName, 
   const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
   if (!rm::ValueNameFits(mapPath, objectName)) return call.Returns(QXIR_INVALID_PARAMETER);
 
+  // Only an entry that is not there counts as none: a map that cannot be read fails the call
+  // with nothing written, rather than have an identifier replaced, promoted over another or
+  // generated anew.
+  // compat F19
   const MapEntry machine = ReadMapEntry(HKEY_LOCAL_MACHINE, mapPath, objectName);
+  if (machine.outcome == rm::ReadOutcome::Failed) {
+    return call.Returns(rm::MapByRegistryRule(machine.code), machine.code);
+  }
   const MapEntry user = ReadMapEntry(HKEY_CURRENT_USER, mapPath, objectName);
+  if (user.outcome == rm::ReadOutcome::Failed) {
+    return call.Returns(rm::MapByRegistryRule(user.code), user.code);
+  }
 
-  if (machine.present) {
-    if (user.present && !SameIdentifier(machine.id, user.id)) {
+  if (machine.present()) {
+    if (user.present() && !SameIdentifier(machine.id, user.id)) {
       MigrateUserObjectKey(clsidText, mapPath, objectName, user.id, machine.id);
     }
     *objectId = machine.id;
-  } else if (user.present) {
+  } else if (user.present()) {
     // compat C21
     // Promotion: the identifier stays the same, so the user's object key stays where it is.
     *objectId = user.id;
@@ -133,10 +149,13 @@ tagQXINTRFCRESULT QXGetObjectKey(const GUID& clsid, const GUID& objectId, char* 
   const RegistryPath mapPath = rm::ObjectIdMapKeyPath(clsidText.c_str());
   if (!mapPath.ok()) return call.Returns(QXIR_INVALID_PARAMETER);
 
+  // Only a machine map that is not there, or holds no match, sends the search on to the
+  // user's map: a search that failed may have missed the machine's own name for it.
+  // compat F19
   const WinCode machine =
       rm::FindValueNameByData(HKEY_LOCAL_MACHINE, mapPath.c_str(), buffer, bufferSize, sizeNeeded,
                               &objectId, kIdentifierSize);
-  if (machine == rm::kSuccess || machine == rm::kMoreData || machine == rm::kAccessDenied) {
+  if (machine != rm::kNotFound && machine != rm::kBadDatabase) {
     return call.Returns(rm::MapByRegistryReadRule(machine), machine);
   }
   const WinCode user = rm::FindValueNameByData(HKEY_CURRENT_USER, mapPath.c_str(), buffer,

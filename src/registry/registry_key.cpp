@@ -28,8 +28,9 @@ WinCode FindValueNameByData(HKEY root, const char* path, char* buffer, unsigned 
                                       MissingSize::Unreported);
     return false;
   });
-  // The end of the values, or a value that cannot be read, is no match.
-  return walked == ERROR_NOT_ENOUGH_MEMORY ? walked : delivered;
+  // compat F19
+  if (walked == kSuccess || walked == kNoMoreItems) return delivered;
+  return walked;
 }
 
 }  // namespace rm

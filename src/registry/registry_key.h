@@ -23,6 +23,18 @@ constexpr REGSAM kWriteAccess = KEY_WRITE;  // 0x20006
 // compat C15
 constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;  // 0xF003F
 
+// What a read found: the one rule by which every caller decides something from a read. Only
+// "no such key or value" (ERROR_FILE_NOT_FOUND) means not there; a read that failed for any
+// other reason (access denied, out of memory, ...) tells nothing about what is stored, so the
+// caller fails with its code instead of deciding on it. A caller may count some stored values
+// as not there too (one of another type or size), as its own rules say.
+enum class ReadOutcome { Found, NotThere, Failed };
+
+constexpr ReadOutcome OutcomeOfRead(WinCode code) noexcept {
+  if (code == kSuccess) return ReadOutcome::Found;
+  return code == kNotFound ? ReadOutcome::NotThere : ReadOutcome::Failed;
+}
+
 namespace detail {
 
 // Forwarders rather than constexpr pointers: the address of an imported function is no
@@ -111,7 +123,8 @@ WinCode SetValue(HKEY key, const Char* name, DWORD type, const void* data, DWORD
 // Calls onSubKey(name) for each sub-key of `key` in enumeration order, until it returns false.
 // The name buffer is sized from `info`, the key's QueryKeyInfo. Returns 259 (no more items)
 // when every sub-key was seen, 0 when onSubKey stopped the walk, 8 when the heap refused the
-// buffer, and otherwise the code of the enumeration call that failed.
+// buffer, and otherwise the code of the enumeration call that failed: only 259 says that the
+// walk saw everything.
 template <typename Char, typename OnSubKey>
 WinCode EnumerateSubKeys(HKEY key, const KeyInfo& info, OnSubKey&& onSubKey) noexcept {
   const DWORD capacity = info.longestSubKeyName + 1;
@@ -162,8 +175,9 @@ WinCode EnumerateValues(HKEY key, const KeyInfo& info, OnValue&& onValue) noexce
 
 // Finds the first value of root\path, in enumeration order, that is REG_BINARY with exactly
 // `byteCount` bytes equal to `bytes`, and hands out its name by the caller-buffer rule with
-// the name's length plus one as the size. No match (or a value that cannot be read): 1009.
-// A failure to open or query the key is returned as the system gave it.
+// the name's length plus one as the size. No match among all the values: 1009. A failure to
+// open, query or walk the key is returned as the system gave it: a walk that stopped part-way
+// has not seen every value, so it is no "no match".
 WinCode FindValueNameByData(HKEY root, const char* path, char* buffer, unsigned long bufferSize,
                             unsigned long* sizeNeeded, const void* bytes,
                             unsigned long byteCount) noexcept;

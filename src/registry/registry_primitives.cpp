@@ -73,6 +73,17 @@ WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
   return kSuccess;
 }
 
+SmallValueRead ReadSmallValue(HKEY root, const char* subKey, const char* valueName, void* buffer,
+                              DWORD capacity) noexcept {
+  SmallValueRead read{ReadOutcome::Failed, kSuccess, REG_NONE, capacity};
+  UniqueRegKey key;
+  read.code = OpenKey(root, subKey, kReadAccess, key);
+  if (read.code == kSuccess)
+    read.code = QueryValue(key.get(), valueName, &read.type, buffer, &read.size);
+  read.outcome = read.code == kMoreData ? ReadOutcome::NotThere : OutcomeOfRead(read.code);
+  return read;
+}
+
 WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
                            tagQXVALUETYPE type, const void* data, unsigned long size) noexcept {
   // The registry would read `size` bytes through the null pointer.

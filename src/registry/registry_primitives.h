@@ -44,6 +44,18 @@ WinCode CreateRegistryKey(HKEY root, const char* subKey) noexcept;
 // Deletes one value of an existing key.
 WinCode DeleteRegistryValue(HKEY root, const char* subKey, const char* valueName) noexcept;
 
+// One small value read whole, for a caller that decides something from it: the outcome by the
+// read rule (registry_key.h), with the value's registry type and size when it was found. A
+// value larger than `capacity` is not there: no caller keeps one larger than its buffer.
+struct SmallValueRead {
+  ReadOutcome outcome;
+  WinCode code;  // the read's own code: what a failed read reports
+  DWORD type;
+  DWORD size;
+};
+SmallValueRead ReadSmallValue(HKEY root, const char* subKey, const char* valueName, void* buffer,
+                              DWORD capacity) noexcept;
+
 // Registry type for a value type, and the value type reported for a stored registry type.
 DWORD RegistryTypeFor(tagQXVALUETYPE type) noexcept;
 tagQXVALUETYPE ValueTypeFor(DWORD registryType) noexcept;

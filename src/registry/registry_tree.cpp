@@ -92,6 +92,10 @@ WinCode DeleteTree(HKEY root, const wchar_t* subKey, int depth) noexcept {
     if (enumerated == kNoMoreItems) break;
     if (enumerated != kSuccess) return enumerated;
     const WinCode child = DeleteTree(key.get(), name, depth + 1);
+    // Only the key asked for may answer "not there": a child that vanished after it was
+    // listed means the tree changed underneath, and this key is not gone.
+    // compat F22
+    if (child == kNotFound) return ERROR_KEY_DELETED;
     if (child != kSuccess) return child;
   }
   // Deleted while its own handle is still open; the handle closes when the guard leaves scope.
@@ -120,14 +124,16 @@ WinCode CopyTree(HKEY sourceRoot, HKEY destinationRoot, const wchar_t* sourceSub
     return queried;
   }
 
-  // Sub-keys first, depth first. An enumeration that stops for any reason ends the phase.
+  // Sub-keys first, depth first. Only the end of the sub-keys ends the phase; an enumeration
+  // that fails part-way ends the copy with its code, since what follows was not copied.
+  // compat F17
   WinCode failed = kSuccess;
   const WinCode subKeys = EnumerateSubKeys<wchar_t>(source.get(), info, [&](const wchar_t* name) {
     failed = CopyTree(source.get(), destination.get(), name, name, depth + 1);
     return failed == kSuccess;
   });
-  if (subKeys == kNotEnoughMemory) return subKeys;
   if (failed != kSuccess) return failed;
+  if (subKeys != kNoMoreItems) return subKeys;
 
   // Then the values of this key, the default (unnamed) one included, with their exact bytes:
   // each is read again by name and written as it was read.
@@ -142,8 +148,9 @@ WinCode CopyTree(HKEY sourceRoot, HKEY destinationRoot, const wchar_t* sourceSub
         }
         return failed == kSuccess;
       });
-  if (values == kNotEnoughMemory) return values;
-  return failed;
+  // compat F17
+  if (failed != kSuccess) return failed;
+  return values == kNoMoreItems ? kSuccess : values;
 }
 
 }  // namespace

@@ -15,12 +15,15 @@ namespace rm {
 
 // Deletes root\subKey and all its descendants, depth first. A null or empty sub-key is refused
 // with 1010 before the registry is touched. A failure part-way returns at once and leaves the
-// children already deleted deleted.
+// children already deleted deleted. 2 (not found) means that root\subKey itself is not there;
+// a descendant that vanished part-way gives 1018 (ERROR_KEY_DELETED).
 WinCode DeleteRegistryKeyTree(HKEY root, const char* subKey) noexcept;
 
 // Copies sourceRoot\sourceSubKey onto destinationRoot\destinationSubKey: the destination key
 // (and every missing level above it) is created first, then the sub-keys are copied, depth
 // first, then the values of the key itself. Destination values and keys the source lacks stay.
+// The first failure ends the copy and is returned, an enumeration that fails part-way
+// included; what was copied before it stays.
 // A destination inside the source under the same root is refused with 87 before anything is
 // created, because the copy would keep finding the keys it has just written. A copy of a key
 // onto itself rewrites what is there and changes nothing.

@@ -47,7 +47,7 @@ tagQXINTRFCRESULT MapByCallerBufferRule(WinCode code) noexcept {
 }
 
 tagQXINTRFCRESULT MapByFinalRemovalRule(WinCode code) noexcept {
-  return code == kAccessDenied ? QXIR_ACCESS_DENIED : QXIR_SUCCESS;
+  return MapByRegistryRule(code == kNotFound ? kSuccess : code);
 }
 
 }  // namespace rm

@@ -24,7 +24,8 @@ tagQXINTRFCRESULT MapByProfileRule(WinCode code) noexcept;
 tagQXINTRFCRESULT MapByFixedKeyNotFoundRule(WinCode code) noexcept;
 // Caller-buffer rule of the key name queries: 0 -> 0, 234 -> 10, 87 -> 12.
 tagQXINTRFCRESULT MapByCallerBufferRule(WinCode code) noexcept;
-// Final-removal rule: 5 -> 14, anything else -> 0.
+// Final-removal rule: 0 and 2 (the key is not there) -> 0, 5 -> 14, anything else -> 13.
+// compat F22
 tagQXINTRFCRESULT MapByFinalRemovalRule(WinCode code) noexcept;
 
 }  // namespace rm

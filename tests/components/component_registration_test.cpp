@@ -140,6 +140,21 @@ TEST_F(ComponentRegistration, StoredCountOfZeroCountsAsTheLast) {
       << "a zero count must not wrap around and keep the component forever";
 }
 
+// compat F20 F21
+TEST_F(ComponentRegistration, CountThatCannotBeReadFailsBothWaysAndChangesNothing) {
+  ASSERT_EQ(Register(kComponent, "Test Component", kCategory, 1), QXIR_SUCCESS);
+  RegistrySandbox::WriteDword(HKEY_LOCAL_MACHINE, kComponentKey, "RefCount", 3);
+  // The key can be written but not read: the count is there, only its read fails.
+  RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kComponentKey, "D:(D;;0x1;;;WD)(A;;KA;;;WD)");
+  EXPECT_EQ(Register(kComponent, "Renamed", kCategory, 1), QXIR_ACCESS_DENIED);
+  EXPECT_EQ(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr), QXIR_ACCESS_DENIED);
+  RegistrySandbox::RestoreAccess(HKEY_LOCAL_MACHINE, kComponentKey);
+  EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_LOCAL_MACHINE, kComponentKey, "RefCount"), 3u);
+  EXPECT_EQ(RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, kComponentKey, nullptr),
+            "Test Component");
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kEntryKey));
+}
+
 // compat C14
 TEST_F(ComponentRegistration, NeverRegisteredComponent) {
   EXPECT_EQ(QXUnregisterServer(kComponent, nullptr, nullptr, nullptr), QXIR_SUCCESS);

@@ -145,12 +145,13 @@ TEST_F(SelfRegistration, DeniedComponentKeyGivesAccessDenied) {
   EXPECT_EQ(DllRegisterServer(), E_ACCESSDENIED);
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kPluginEntryKey));
 
-  // Unregistration is refused at the same key once the category entry has gone.
+  // Unregistration is refused at the same key, where it reads the count, before anything goes.
+  // compat F21
   RegistrySandbox::RestoreAccess(HKEY_LOCAL_MACHINE, kPluginKey);
   RegistrySandbox::CreateKey(HKEY_LOCAL_MACHINE, kPluginEntryKey);
   RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, kPluginKey, rmtest::kDenyAll);
   EXPECT_EQ(DllUnregisterServer(), E_ACCESSDENIED);
-  EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kPluginEntryKey));
+  EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kPluginEntryKey));
 }
 
 TEST_F(SelfRegistration, RowsTheRegistrationRefusesGiveInvalidArgOrFail) {
