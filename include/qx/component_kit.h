@@ -36,8 +36,15 @@ enum tagQXCOMPONENTOPTION : unsigned {
 };
 
 // The interface identifier of `Interface`, for CQXObject: QX_INTERFACE_ID(IFoo, IID_IFoo).
+// Visual C++ and clang-cl take it from the interface's __declspec(uuid) when it has one.
 template <class Interface>
-struct QXInterfaceId;
+struct QXInterfaceId
+#if defined(_MSC_VER)
+{
+  static const IID& Get() noexcept { return __uuidof(Interface); }
+}
+#endif
+;
 
 #define QX_INTERFACE_ID(Interface, iid)              \
   template <>                                        \
