@@ -46,6 +46,7 @@ foreach(toolchain mingw-gcc mingw-clang clang-cl)
   install(FILES ${CMAKE_BINARY_DIR}/package/toolchains/${toolchain}.cmake DESTINATION toolchains)
 endforeach()
 install(DIRECTORY ${RM_TOOLCHAINS_DIR}/clang-cl/include DESTINATION toolchains/clang-cl)
+install(FILES ${RM_TOOLCHAINS_DIR}/clang-cl/no_exceptions.cmake DESTINATION toolchains/clang-cl)
 
 # clang-cl's stand-in for the Visual C++ runtime's start-up code and allocation functions: one
 # object per function group, so that a program takes only what it uses (a DLL without a

@@ -27,5 +27,7 @@ set(RM_CLANG_API_FLAGS -std=c++17 -ffreestanding -nostdlibinc
   -isystem ${RM_MSVC_SDK_DIR} -I${PROJECT_SOURCE_DIR}/include)
 file(GLOB RM_API_HEADERS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/include/*.h ${PROJECT_SOURCE_DIR}/include/qx/*.h ${RM_MSVC_SDK_DIR}/*)
+# The component kit is all inline: it declares nothing the module exports.
+list(FILTER RM_API_HEADERS EXCLUDE REGEX "/component_kit\\.h$")
 
 set(RM_VISUAL_CPP_IMPORT_LIBRARY ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/Rm7731.lib)
