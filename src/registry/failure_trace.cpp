@@ -1,6 +1,7 @@
 #include "registry/failure_trace.h"
 
 #include <objbase.h>
+#include <strsafe.h>
 
 #include <cstring>
 
@@ -58,25 +59,27 @@ struct NumberText {
   char text[24];
 };
 
-NumberText Decimal(unsigned long long value) noexcept {
-  char digits[24];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
+NumberText Decimal(unsigned long value) noexcept {
   NumberText out{};
-  for (int index = 0; index < count; ++index) out.text[index] = digits[count - 1 - index];
+  StringCchPrintfA(out.text, sizeof out.text, "%lu", value);
   return out;
 }
 
-NumberText Hexadecimal(unsigned long long value, int width) noexcept {
+// "0x" and eight digits; a handle value has as many digits as it has bits to show.
+NumberText Hexadecimal(unsigned long value) noexcept {
   NumberText out{};
-  out.text[0] = '0';
-  out.text[1] = 'x';
-  for (int index = 0; index < width; ++index) {
-    out.text[1 + width - index] = "0123456789ABCDEF"[value & 0xF];
-    value >>= 4;
+  StringCchPrintfA(out.text, sizeof out.text, "0x%08lX", value);
+  return out;
+}
+NumberText HandleValue(ULONG_PTR value) noexcept {
+  NumberText out{};
+  const unsigned long low = static_cast<unsigned long>(value & 0xFFFFFFFFu);
+  if (sizeof value > 4) {
+    const unsigned long high =
+        static_cast<unsigned long>(static_cast<unsigned long long>(value) >> 32);
+    StringCchPrintfA(out.text, sizeof out.text, "0x%08lX%08lX", high, low);
+  } else {
+    StringCchPrintfA(out.text, sizeof out.text, "0x%08lX", low);
   }
   return out;
 }
@@ -153,7 +156,7 @@ void CallTrace::TraceResult(tagQXINTRFCRESULT result, unsigned long code) const 
 }
 
 void CallTrace::TraceHresult(HRESULT result) const noexcept {
-  const NumberText number = Hexadecimal(static_cast<unsigned long>(result), 8);
+  const NumberText number = Hexadecimal(static_cast<unsigned long>(result));
   Write(kSuccess, Returned{"HRESULT ", number.text, "", ""});
 }
 
@@ -182,8 +185,7 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
           line.AppendSubject(rootName);
         } else {
           line.AppendSubject("HKEY ");
-          line.AppendSubject(
-              Hexadecimal(reinterpret_cast<ULONG_PTR>(subject.root), 2 * sizeof(ULONG_PTR)).text);
+          line.AppendSubject(HandleValue(reinterpret_cast<ULONG_PTR>(subject.root)).text);
         }
         line.AppendSubject("\\");
         line.AppendSubject(text != nullptr ? text : "(null)");
@@ -205,7 +207,7 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
     // Windows codes are small; a code with the top bit set is a failed HRESULT.
     if ((code & 0x80000000u) != 0) {
       line.Append("HRESULT ");
-      line.Append(Hexadecimal(code, 8).text);
+      line.Append(Hexadecimal(code).text);
     } else {
       line.Append("Windows code ");
       line.Append(Decimal(code).text);
