@@ -16,6 +16,7 @@
 #include "discovery_test_support.h"
 #include "qx/component_instances.h"
 #include "support/leak_checked_test.h"
+#include "support/script_names.h"
 
 // Nothrow allocations fail on request, for the case of the list entry that cannot be had.
 namespace {
@@ -186,11 +187,9 @@ class ModulePath : public CreateInstance {};
 // compat C13
 TEST_F(ModulePath, ABareFileNameLoadsFromTheHostExecutablesDirectory) {
   RegisterComponentFile(kFixtureClsid, kGoodComponent);
-  char path[MAX_PATH] = {};
-  unsigned long needed = 0;
-  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed),
-            QXIR_SUCCESS);
-  EXPECT_EQ(std::string(path), ExecutableDirectory() + kGoodComponent);
+  wchar_t path[MAX_PATH] = {};
+  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, MAX_PATH), QXIR_SUCCESS);
+  EXPECT_EQ(std::wstring(path), Widened(ExecutableDirectory() + kGoodComponent));
 
   // Found beside the executable although the current directory is elsewhere.
   ScratchFolder elsewhere;
@@ -218,11 +217,9 @@ TEST_F(ModulePath, APathWithADirectoryIsLoadedAsItStands) {
   const std::string copy =
       CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_copy.dll");
   RegisterComponentFile(kFixtureClsid, copy);
-  char path[MAX_PATH] = {};
-  unsigned long needed = 0;
-  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed),
-            QXIR_SUCCESS);
-  EXPECT_EQ(std::string(path), copy);
+  wchar_t path[MAX_PATH] = {};
+  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, MAX_PATH), QXIR_SUCCESS);
+  EXPECT_EQ(std::wstring(path), Widened(copy));
 
   IUnknown* object = nullptr;
   ASSERT_EQ(Create(&object), QXIR_SUCCESS);
@@ -235,16 +232,36 @@ TEST_F(ModulePath, APathWithADirectoryIsLoadedAsItStands) {
 
 TEST_F(ModulePath, NeverCutsTheResolvedPathToASmallerCapacity) {
   RegisterComponentFile(kFixtureClsid, kGoodComponent);
-  const std::string full = ExecutableDirectory() + kGoodComponent;
-  std::vector<char> path(full.size() + 1, '#');
-  unsigned long needed = 0;
+  const std::wstring full = Widened(ExecutableDirectory() + kGoodComponent);
+  std::vector<wchar_t> path(full.size() + 1, L'#');
   EXPECT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(),
-                                           static_cast<unsigned long>(full.size()), &needed),
+                                           static_cast<unsigned long>(full.size())),
             QXIR_KEY_NOT_FOUND);
   ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(),
-                                           static_cast<unsigned long>(path.size()), &needed),
+                                           static_cast<unsigned long>(path.size())),
             QXIR_SUCCESS);
-  EXPECT_EQ(std::string(path.data()), full);
+  EXPECT_EQ(std::wstring(path.data()), full);
+}
+
+// "File" as the installer or a peer writes it for a module in a folder named in another
+// script than the ANSI code page's: loaded by that very path.
+// compat F23
+TEST_F(ModulePath, AModuleInAFolderNamedInAnyScriptLoadsByItsTruePath) {
+  ASSERT_EQ(GetACP(), kTestAnsiCodePage) << "the rows are outside the code page only in 1252";
+  ScratchFolder scratch;
+  for (const ScriptName& row : kScriptNames) {
+    SCOPED_TRACE(row.label);
+    const std::wstring file = std::wstring(row.name) + L".dll";
+    const std::wstring copy = scratch.CopyFileIn(Widened(ExecutableDirectory() + kGoodComponent),
+                                                 std::wstring(row.name) + L"\\" + file);
+    RegisterComponentFile(kFixtureClsid, copy);
+    IUnknown* object = nullptr;
+    ASSERT_EQ(Create(&object), QXIR_SUCCESS);
+    EXPECT_EQ(LoadedFrom(file), copy);
+    object->Release();
+    QXFreeUnusedLibraries();
+    EXPECT_EQ(LoadedFrom(file), L"") << "the module must go before its folder";
+  }
 }
 
 class FreeUnusedLibraries : public CreateInstance {};
