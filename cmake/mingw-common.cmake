@@ -24,6 +24,8 @@ set(CMAKE_AR llvm-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB llvm-ranlib CACHE FILEPATH "")
 find_program(RM_MINGW_OBJDUMP ${RM_MINGW_TRIPLE}-objdump REQUIRED)
 set(CMAKE_OBJDUMP ${RM_MINGW_OBJDUMP} CACHE FILEPATH "")
+# binutils' dlltool writes the GCC import library (src/CMakeLists.txt says why not llvm-dlltool).
+find_program(RM_MINGW_DLLTOOL ${RM_MINGW_TRIPLE}-dlltool REQUIRED)
 # clang finds mingw-w64's headers and libraries but not GCC's libstdc++ headers.
 set(CMAKE_CXX_FLAGS_INIT
   "-isystem ${RM_GCC_DIR}/include/c++ -isystem ${RM_GCC_DIR}/include/c++/${RM_MINGW_TRIPLE}")

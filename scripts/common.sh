@@ -93,7 +93,8 @@ why_no_32bit() {
 # and the next program pays for starting the prefix's services again. Call after
 # ensure_wine_prefix.
 keep_wine_running() {
-  wineserver -p
+  # Status 2: a server of this prefix runs already (a quick loop's, say); use it as it is.
+  wineserver -p || [ $? -eq 2 ]
   wine cmd /c exit >/dev/null 2>&1 || true
 }
 

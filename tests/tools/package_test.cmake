@@ -12,8 +12,12 @@ run_step("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${pr
 foreach(file bin/Rm7731.pid bin/pidtool.exe lib/libRm7731.dll.a lib/Rm7731.lib include/qx_framework.h
              include/product_identification.h include/qx/results.h
              lib/cmake/Rm7731/Rm7731Config.cmake lib/cmake/Rm7731/Rm7731ConfigVersion.cmake
-             docs/guide.md CHANGELOG.md NOTICE examples/greeter_component/CMakeLists.txt
-             examples/greeter_host/CMakeLists.txt examples/plugin_host_msvc/CMakeLists.txt)
+             docs/guide.md docs/building.md docs/pidtool.md docs/debugging.md docs/installing.md
+             docs/compatibility.md CHANGELOG.md NOTICE
+             examples/greeter_component/CMakeLists.txt examples/greeter_host/CMakeLists.txt
+             examples/plugin_host/CMakeLists.txt examples/camera_plugin_msvc/CMakeLists.txt
+             toolchains/mingw-gcc.cmake toolchains/mingw-clang.cmake toolchains/clang-cl.cmake
+             toolchains/clang-cl/msvc_runtime.lib toolchains/clang-cl/include/new)
   if(NOT EXISTS ${prefix}/${file})
     message(FATAL_ERROR "the installed tree lacks ${file}")
   endif()

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -161,12 +162,12 @@ TEST(PidtoolFailures, AreJsonObjectsOnStdoutAndOneLineOnStderr) {
        "\"QXIR_KEY_NOT_FOUND\""},
       {{"register", "pidtool_fixture_missing_import.dll", "--json"},
        1,
-       "a module it imports is missing (LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126))",
+       "it imports 'pidtool_absent_dependency.dll', which is not beside pidtool",
        "126",
        "\"ERROR_MOD_NOT_FOUND\""},
       {{"--json", "register", "pidtool_no_such_module.dll"},
        1,
-       "LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126)",
+       "there is no such file (LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126))",
        "126",
        "\"ERROR_MOD_NOT_FOUND\""},
       {{"--json", "register", "pidtool_fixture_plain.dll"},
@@ -197,6 +198,54 @@ TEST(PidtoolFailures, AreJsonObjectsOnStdoutAndOneLineOnStderr) {
   // Only a file that exists has a missing import.
   EXPECT_EQ(RunPidtool({"register", "pidtool_no_such_module.dll"}).err.find("imports"),
             std::string::npos);
+}
+
+// The four reasons a module file does not load are four different lines, for register and
+// unregister alike, and the JSON error object carries the same line and the loader's error.
+TEST(PidtoolLoadFailures, SayWhyTheModuleDoesNotLoad) {
+  const char kText[] = "pidtool_not_a_module.dll";
+  std::FILE* file = std::fopen(kText, "w");
+  ASSERT_NE(file, nullptr);
+  std::fputs("this is no module\n", file);
+  std::fclose(file);
+  const std::string otherTool = sizeof(void*) == 8
+                                    ? "use the 32-bit pidtool, or regsvr32 from SysWOW64"
+                                    : "use the 64-bit pidtool, or regsvr32 from System32";
+  const struct {
+    const char* file;
+    std::string says;
+    const char* code;
+  } cases[] = {
+      {"pidtool_no_such_module.dll", "there is no such file (LoadLibraryA failed with", "126"},
+      {kText, "it is no loadable module: no MZ header", "193"},
+      {"pidtool_fixture_other_width.dll",
+       "a process loads only modules of its own width (LoadLibraryA failed with "
+       "ERROR_BAD_EXE_FORMAT (193)); " +
+           otherTool,
+       "193"},
+      {"pidtool_fixture_indirect_import.dll",
+       "it imports 'pidtool_fixture_missing_import.dll', which imports "
+       "'pidtool_absent_dependency.dll', which is not beside pidtool",
+       "126"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string command : {"register", "unregister"}) {
+      const std::string prefix = "pidtool " + command + ": ";
+      const ToolRun text = RunPidtool({command, c.file});
+      EXPECT_EQ(text.exitCode, 1u) << prefix << c.file;
+      EXPECT_EQ(LineCount(text.err), 1) << text.err;
+      EXPECT_EQ(text.err.rfind(prefix + "cannot load '" + c.file + "': ", 0), 0u) << text.err;
+      EXPECT_NE(text.err.find(c.says), std::string::npos) << c.says << "\n" << text.err;
+      // The file names hold nothing that JSON escapes.
+      const std::string what = text.err.substr(prefix.size(), text.err.find('\n') - prefix.size());
+      const ToolRun json = RunPidtool({command, "--json", c.file});
+      EXPECT_NE(json.out.find("\"error\": \"" + what + "\",\n  \"code\": " + c.code + ","),
+                std::string::npos)
+          << what << "\n"
+          << json.out;
+    }
+  }
+  std::remove(kText);
 }
 
 // --version names the tool's version and the module it loaded, whose version resource carries

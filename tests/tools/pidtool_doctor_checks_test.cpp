@@ -1,5 +1,5 @@
 // doctor's checks on snapshots built here, no registry or file involved; its table of finding
-// kinds against the README; and how little of a module the header reader reads.
+// kinds against docs/pidtool.md; and how little of a module the header reader reads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -141,22 +141,22 @@ TEST(DoctorChecks, FindEachFaultOnceAtItsKey) {
        {"not-a-module " + a}},
       {"load failed",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::LoadFailed, 126, false, ""};
+         t.s.probes[kA] = {LoadProbe::Outcome::LoadFailed, 126, false, "", {}};
        },
        {"load-failed " + a}},
       {"crashed",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::Crashed, 0xC0000005, false, "x"};
+         t.s.probes[kA] = {LoadProbe::Outcome::Crashed, 0xC0000005, false, "x", {}};
        },
        {"load-crashed " + a}},
       {"refused",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0x80040111, false, ""};
+         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0x80040111, false, "", {}};
        },
        {"class-object-refused " + a}},
       {"answered",
        [](Snapshot& t) {
-         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0, true, ""};
+         t.s.probes[kA] = {LoadProbe::Outcome::Answered, 0, true, "", {}};
        },
        {}},
       {"count 0",
@@ -265,12 +265,12 @@ TEST(DoctorChecks, OfferNoCommandForANameACommandPromptWouldActOn) {
       << findings[1].remedy;
 }
 
-// The README's table of codes: "| `code`[, `code`] | severity | meaning |".
-TEST(DoctorFindingKinds, AreTheCodesAndSeveritiesTheReadmeLists) {
-  std::ifstream readme(RM_README_PATH);
-  ASSERT_TRUE(readme) << RM_README_PATH;
-  const std::string text{std::istreambuf_iterator<char>(readme), std::istreambuf_iterator<char>()};
-  const std::size_t section = text.find("### Finding faults: pidtool doctor");
+// The table of codes in docs/pidtool.md: "| `code`[, `code`] | severity | meaning |".
+TEST(DoctorFindingKinds, AreTheCodesAndSeveritiesTheDocsList) {
+  std::ifstream doc(RM_PIDTOOL_DOC_PATH);
+  ASSERT_TRUE(doc) << RM_PIDTOOL_DOC_PATH;
+  const std::string text{std::istreambuf_iterator<char>(doc), std::istreambuf_iterator<char>()};
+  const std::size_t section = text.find("## Finding faults: pidtool doctor");
   ASSERT_NE(section, std::string::npos);
   std::istringstream lines(text.substr(section, text.find("\n## ", section) - section));
   const std::regex row(R"(^\| (`[a-z-]+`(?:, `[a-z-]+`)*) \| (error|warning|note) \|)");

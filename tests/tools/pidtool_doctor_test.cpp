@@ -38,6 +38,7 @@ const std::string kNoAddressTable = "{D0C70000-0000-4000-8000-000000000011}";
 const std::string kClassObjectInData = "{D0C70000-0000-4000-8000-000000000012}";
 const std::string kUnterminated = "{D0C70000-0000-4000-8000-000000000013}";
 const std::string kOtherViewOnly = "{D0C70000-0000-4000-8000-000000000014}";
+const std::string kMissingImport = "{D0C70000-0000-4000-8000-000000000015}";
 // The machine tree of the other width (on a system with one view, the flag changes nothing).
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 // Object identifiers: X is shared by two names, Y by none, Z is the per-user one of "a".
@@ -311,6 +312,8 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
   Write(user, kRoot + kCrashing + "\\Object ID Map", injected.c_str(), REG_SZ, "x", 2);
   Component(kNoAddressTable, "No address table", noAddressTable.path());
   Component(kClassObjectInData, "Class object in data", inData.path());
+  Component(kMissingImport, "Missing import",
+            BesideThisProgram("pidtool_fixture_indirect_import.dll"));
   WriteUnterminated(machine, kRoot + kUnterminated, "", "Unterminated");
   WriteUnterminated(machine, kRoot + kUnterminated, "File", BesideThisProgram("Rm7731.pid"));
   Write(user, kRoot + injected, nullptr, 0, nullptr, 0);
@@ -352,6 +355,10 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
       {{"error", "not-a-module", kClassObjectInData}, badAddress},
       {{"error", "load-crashed", kCrashing},
        "ended in DllGetClassObject with status 0xC0000005, an access violation"},
+      {{"error", "load-failed", kMissingImport},
+       "pidtool_fixture_indirect_import.dll' cannot be loaded: it imports "
+       "'pidtool_fixture_missing_import.dll', which imports 'pidtool_absent_dependency.dll', which "
+       "is not beside pidtool"},
       {{"error", "class-object-refused", kUnterminated},
        "has no class object for " + kUnterminated},
       {{"warning", "object-orphan", kUserOnly + "\\Object\\" + kIdY, user}, "reg delete \"HKCU\\"},

@@ -28,6 +28,20 @@ PeImageFacts Read(const std::vector<unsigned char>& bytes) {
   return facts;
 }
 
+class BufferImage : public ImageBytes {
+ public:
+  explicit BufferImage(const std::vector<unsigned char>& bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool Read(std::uint64_t offset, std::size_t count, void* out) override {
+    if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
+    std::memcpy(out, bytes_.data() + offset, count);
+    return true;
+  }
+
+ private:
+  const std::vector<unsigned char>& bytes_;
+};
+
 bool Has(const PeImageFacts& facts, const char* name) {
   return std::find(facts.exportNames.begin(), facts.exportNames.end(), name) !=
          facts.exportNames.end();
@@ -61,6 +75,31 @@ TEST(PeImage, TellsTheOtherWidthAProgramAndAModuleWithoutComExports) {
 
   EXPECT_FALSE(Read(FileBytes("pidtool.exe")).isDll);
   EXPECT_EQ(MachineName(0x1234), "machine 0x1234");
+}
+
+// The import directory names the DLLs the loader must find; a cut copy is refused, not misread.
+TEST(PeImage, ReadsTheNamesOfTheImportedDlls) {
+  std::vector<unsigned char> bytes = FileBytes("pidtool_fixture_indirect_import.dll");
+  BufferImage image(bytes);
+  std::vector<std::string> dlls;
+  std::string problem;
+  ASSERT_TRUE(ReadPeImports(image, &dlls, &problem)) << problem;
+  EXPECT_NE(std::find(dlls.begin(), dlls.end(), "pidtool_fixture_missing_import.dll"), dlls.end());
+  EXPECT_NE(std::find_if(dlls.begin(), dlls.end(),
+                         [](const std::string& dll) {
+                           return dll == "KERNEL32.dll" || dll == "kernel32.dll";
+                         }),
+            dlls.end());
+
+  // Cut inside the name of the missing DLL's importer.
+  const std::string name = "pidtool_fixture_missing_import.dll";
+  const auto at = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
+  ASSERT_NE(at, bytes.end());
+  bytes.resize(static_cast<std::size_t>(at - bytes.begin()) + name.size() / 2);
+  BufferImage cut(bytes);
+  problem.clear();
+  EXPECT_FALSE(ReadPeImports(cut, &dlls, &problem));
+  EXPECT_FALSE(problem.empty());
 }
 
 TEST(PeImage, RefusesEveryCutCopyThatEndsBeforeTheLastExportName) {

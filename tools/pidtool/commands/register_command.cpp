@@ -8,6 +8,7 @@
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
+#include "doctor/load_failure.h"
 
 namespace pidtool {
 namespace {
@@ -18,18 +19,12 @@ ServerRegistrationFunction Export(HMODULE module, const char* name) {
   return reinterpret_cast<ServerRegistrationFunction>(GetProcAddress(module, name));
 }
 
-// ERROR_MOD_NOT_FOUND names both a missing file and a missing import of an existing one.
-std::string LoadFailure(const std::string& file, DWORD error) {
-  const DWORD attributes = GetFileAttributesA(file.c_str());
-  const bool fileExists =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  const std::string why = "LoadLibraryA failed with " + DescribeWindowsError(error);
-  if (error == ERROR_MOD_NOT_FOUND && fileExists) {
-    return "cannot load '" + file + "': a module it imports is missing (" + why +
-           "); put the DLLs it imports beside it or on the PATH, and link a mingw-built module "
-           "with -static";
-  }
-  return "cannot load '" + file + "': " + why;
+// The loader's error alone does not say why: ERROR_MOD_NOT_FOUND names both a missing file and
+// a missing import, ERROR_BAD_EXE_FORMAT both a file that is no module and one of the other width.
+std::string LoadFailureLine(const std::string& file, DWORD error) {
+  const LoadFailure failure = ExplainLoadFailure(file, error);
+  return "cannot load '" + file + "': " + LoadFailureText(failure, error) +
+         (failure.remedy.empty() ? "" : "; " + failure.remedy);
 }
 
 std::string FilePath(HMODULE module) {
@@ -49,7 +44,7 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   rm::UniqueModule module(LoadLibraryA(file.c_str()));
   if (!module) {
     const DWORD error = GetLastError();
-    return Failure(parsed, {LoadFailure(file, error), WindowsErrorCode(error)});
+    return Failure(parsed, {LoadFailureLine(file, error), WindowsErrorCode(error)});
   }
   std::string path = FilePath(module.get());
   if (path.empty()) path = file;

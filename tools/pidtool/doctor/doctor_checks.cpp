@@ -7,6 +7,7 @@
 #include "cli/guid_text.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
+#include "doctor/load_failure.h"
 #include "doctor/reg_commands.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
@@ -310,7 +311,7 @@ void CheckLoadProbe(Report& report, const std::string& clsid, const KeyNode& key
     case LoadProbe::Outcome::LoadFailed:
       return report.Add(
           FindingKind::LoadFailed, machine, key.path,
-          "LoadLibraryA of '" + path + "' failed with " + DescribeWindowsError(probe.code));
+          "'" + path + "' cannot be loaded: " + LoadFailureText(probe.failure, probe.code));
     case LoadProbe::Outcome::Crashed:
       return report.Add(FindingKind::LoadCrashed, machine, key.path,
                         "the process loading '" + path + "' ended in " + probe.step + " with " +

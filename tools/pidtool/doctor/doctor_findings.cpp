@@ -87,7 +87,8 @@ const std::vector<FindingKindRow>& FindingKinds() {
        "check that \"File\" names the right module, or add the export to it"},
       {K::LoadNotRun, "load-failed", E, "run doctor --load again"},
       {K::LoadFailed, "load-failed", E,
-       "check the modules it imports are installed (a missing dependency is the common cause)"},
+       "install what the module imports where hosts find it (beside the host's executable, in the "
+       "system folder or on the PATH), or link it into the module (-static for mingw's runtime)"},
       {K::LoadCrashed, "load-crashed", E,
        "replace the module with a sound copy and register it again, or remove the component: {command}"},
       {K::ClassObjectRefused, "class-object-refused", E,

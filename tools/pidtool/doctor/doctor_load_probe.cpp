@@ -124,6 +124,8 @@ LoadProbe ProbeModuleInChild(const std::string& modulePath, const std::string& c
   } else if (!done || status != 0) {
     probe.outcome = LoadProbe::Outcome::Crashed;
     probe.code = status;
+  } else if (probe.outcome == LoadProbe::Outcome::LoadFailed) {
+    probe.failure = ExplainLoadFailure(modulePath, probe.code);
   }
   return probe;
 }

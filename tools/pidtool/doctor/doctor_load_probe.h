@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "doctor/load_failure.h"
+
 namespace pidtool {
 
 struct LoadProbe {
@@ -22,6 +24,7 @@ struct LoadProbe {
   DWORD code = 0;
   bool gotObject = false;
   std::string step;  // "LoadLibraryA", "DllGetClassObject", "IClassFactory::Release", "FreeLibrary"
+  LoadFailure failure;  // LoadFailed: why, as this process finds it
 };
 
 // How long a child may take to load a module, ask it and free it.

@@ -1,7 +1,6 @@
 #include "doctor/doctor_snapshot.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "cli/guid_text.h"
 #include "doctor/doctor.h"
@@ -13,8 +12,6 @@ namespace {
 
 // QXCreateInstance reads "File" into a MAX_PATH buffer.
 constexpr std::size_t kFileCapacity = MAX_PATH;
-// Larger files are no component module.
-constexpr std::uint64_t kLargestModule = 256ull * 1024 * 1024;
 // Keys are read with their values down to the object keys (root, component, "Object",
 // identifier) and the category entry keys; below that only names are needed.
 constexpr int kDepthRead = 3;
@@ -56,46 +53,6 @@ std::optional<RootSnapshot> ReadOtherMachineView(int viewBits) {
                   otherBits == 32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
 }
 
-// An image read from a file piece by piece: only what the reader asks for.
-class FileBytes : public ImageBytes {
- public:
-  FileBytes(std::ifstream& file, std::uint64_t size) : file_(file), size_(size) {}
-  std::uint64_t Size() const override { return size_; }
-  bool Read(std::uint64_t offset, std::size_t count, void* out) override {
-    if (offset > size_ || count > size_ - offset) return false;
-    file_.clear();
-    file_.seekg(static_cast<std::streamoff>(offset));
-    return static_cast<bool>(
-        file_.read(static_cast<char*>(out), static_cast<std::streamsize>(count)));
-  }
-
- private:
-  std::ifstream& file_;
-  std::uint64_t size_;
-};
-
-ModuleFile InspectFile(const std::string& path) {
-  ModuleFile facts;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  facts.found = attributes != INVALID_FILE_ATTRIBUTES;
-  if (!facts.found) return facts;
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    facts.problem = "it is a folder";
-    return facts;
-  }
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
-  if (size < 0) {
-    facts.problem = "it cannot be read";
-  } else if (static_cast<std::uint64_t>(size) > kLargestModule) {
-    facts.problem = "it is larger than any component module (over 256 MiB)";
-  } else {
-    FileBytes bytes(file, static_cast<std::uint64_t>(size));
-    facts.readable = ReadPeImage(bytes, &facts.image, &facts.problem);
-  }
-  return facts;
-}
-
 std::string OwnFolder() {
   const std::string program = ThisProgramPath();
   return program.empty() ? "." : program.substr(0, program.find_last_of('\\'));
@@ -112,7 +69,7 @@ void ReadModules(const DoctorOptions& options, DoctorSnapshot* snapshot) {
     const auto known = snapshot->files.find(file.path);
     const ModuleFile& facts = known != snapshot->files.end()
                                   ? known->second
-                                  : (snapshot->files[file.path] = InspectFile(file.path));
+                                  : (snapshot->files[file.path] = InspectModuleFile(file.path));
     if (options.load && IsLoadable(facts, snapshot->hostMachine)) {
       snapshot->probes[clsid] = ProbeModuleInChild(file.path, clsid);
     }

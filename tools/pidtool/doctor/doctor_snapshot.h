@@ -39,13 +39,6 @@ struct RootSnapshot {
   KeyNode tree;  // the component root key
 };
 
-struct ModuleFile {
-  bool found = false;
-  bool readable = false;
-  std::string problem;  // why it is not a module that could be read
-  PeImageFacts image;
-};
-
 struct DoctorSnapshot {
   int viewBits = 0;               // the registry view this tool reads
   std::uint16_t hostMachine = 0;  // the machine of the hosts that read that view

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <utility>
 
 namespace pidtool {
 namespace {
@@ -12,6 +14,9 @@ namespace {
 // Far beyond any real module; a larger count is corruption, not a module worth listing.
 constexpr std::uint32_t kMaxExportNames = 65536;
 constexpr std::size_t kMaxExportNameLength = 4096;
+constexpr std::uint32_t kMaxImportedDlls = 4096;
+// Larger files are no component module.
+constexpr std::uint64_t kLargestModule = 256ull * 1024 * 1024;
 
 class BufferBytes : public ImageBytes {
  public:
@@ -67,6 +72,7 @@ struct Headers {
   IMAGE_FILE_HEADER file{};
   std::uint64_t sectionTable = 0;  // the section table follows the optional header
   IMAGE_DATA_DIRECTORY exports{};  // all zero when the image has no export directory
+  IMAGE_DATA_DIRECTORY imports{};  // likewise for the import directory
 };
 
 bool Fail(std::string* problem, const char* why) {
@@ -74,22 +80,26 @@ bool Fail(std::string* problem, const char* why) {
   return false;
 }
 
-// The export directory entry of an optional header of either kind, given its size in the file.
+// The export and import directory entries of an optional header of either kind, given its
+// size in the file.
 template <typename OptionalHeader>
-bool ReadExportEntry(Reader& image, std::uint64_t at, std::uint32_t size, Headers* headers,
-                     std::string* problem) {
+bool ReadDirectoryEntries(Reader& image, std::uint64_t at, std::uint32_t size, Headers* headers,
+                          std::string* problem) {
   constexpr std::uint64_t countAt = offsetof(OptionalHeader, NumberOfRvaAndSizes);
   constexpr std::uint64_t directoriesAt = offsetof(OptionalHeader, DataDirectory);
   DWORD directoryCount = 0;
   if (directoriesAt > size || !image.Get(at + countAt, &directoryCount)) {
     return Fail(problem, "the optional header has no data directories");
   }
-  constexpr std::uint64_t exportAt =
-      directoriesAt + IMAGE_DIRECTORY_ENTRY_EXPORT * sizeof(IMAGE_DATA_DIRECTORY);
-  if (directoryCount > IMAGE_DIRECTORY_ENTRY_EXPORT &&
-      exportAt + sizeof(IMAGE_DATA_DIRECTORY) <= size &&
-      !image.Get(at + exportAt, &headers->exports)) {
-    return Fail(problem, "the data directories are cut short");
+  const std::pair<DWORD, IMAGE_DATA_DIRECTORY*> entries[] = {
+      {IMAGE_DIRECTORY_ENTRY_EXPORT, &headers->exports},
+      {IMAGE_DIRECTORY_ENTRY_IMPORT, &headers->imports}};
+  for (const auto& [index, entry] : entries) {
+    const std::uint64_t entryAt = directoriesAt + index * sizeof(IMAGE_DATA_DIRECTORY);
+    if (directoryCount > index && entryAt + sizeof(IMAGE_DATA_DIRECTORY) <= size &&
+        !image.Get(at + entryAt, entry)) {
+      return Fail(problem, "the data directories are cut short");
+    }
   }
   return true;
 }
@@ -116,12 +126,12 @@ bool ReadHeaders(Reader& image, Headers* headers, std::string* problem) {
   }
   headers->sectionTable = optionalAt + optionalSize;
   if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-    return ReadExportEntry<IMAGE_OPTIONAL_HEADER32>(image, optionalAt, optionalSize, headers,
-                                                    problem);
+    return ReadDirectoryEntries<IMAGE_OPTIONAL_HEADER32>(image, optionalAt, optionalSize, headers,
+                                                         problem);
   }
   if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-    return ReadExportEntry<IMAGE_OPTIONAL_HEADER64>(image, optionalAt, optionalSize, headers,
-                                                    problem);
+    return ReadDirectoryEntries<IMAGE_OPTIONAL_HEADER64>(image, optionalAt, optionalSize, headers,
+                                                         problem);
   }
   return Fail(problem, "the optional header is neither PE32 nor PE32+");
 }
@@ -226,6 +236,38 @@ bool ReadExports(Reader& image, const Sections& sections, const IMAGE_DATA_DIREC
   return true;
 }
 
+// An image read from a file piece by piece: only what the reader asks for.
+class FileBytes : public ImageBytes {
+ public:
+  FileBytes(std::ifstream& file, std::uint64_t size) : file_(file), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  bool Read(std::uint64_t offset, std::size_t count, void* out) override {
+    if (offset > size_ || count > size_ - offset) return false;
+    file_.clear();
+    file_.seekg(static_cast<std::streamoff>(offset));
+    return static_cast<bool>(
+        file_.read(static_cast<char*>(out), static_cast<std::streamsize>(count)));
+  }
+
+ private:
+  std::ifstream& file_;
+  std::uint64_t size_;
+};
+
+// Opens a module file for the reader; false (with `problem` saying why) when it cannot be read
+// or is far larger than any module.
+bool OpenModuleFile(const std::string& path, std::ifstream* file, std::uint64_t* size,
+                    std::string* problem) {
+  file->open(path, std::ios::binary | std::ios::ate);
+  const std::streamoff end = *file ? static_cast<std::streamoff>(file->tellg()) : -1;
+  if (end < 0) return Fail(problem, "it cannot be read");
+  if (static_cast<std::uint64_t>(end) > kLargestModule) {
+    return Fail(problem, "it is larger than any component module (over 256 MiB)");
+  }
+  *size = static_cast<std::uint64_t>(end);
+  return true;
+}
+
 }  // namespace
 
 bool ReadPeImage(ImageBytes& bytes, PeImageFacts* facts, std::string* problem) {
@@ -249,6 +291,66 @@ bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* fact
                  std::string* problem) {
   BufferBytes bytes(data, size);
   return ReadPeImage(bytes, facts, problem);
+}
+
+bool ReadPeImports(ImageBytes& bytes, std::vector<std::string>* dlls, std::string* problem) {
+  Reader image(bytes);
+  Headers headers;
+  Sections sections;
+  if (!ReadHeaders(image, &headers, problem) || !ReadSections(image, headers, &sections, problem))
+    return false;
+  std::vector<std::string> names;
+  std::uint64_t at = 0;
+  if (headers.imports.VirtualAddress == 0 || headers.imports.Size == 0) {
+    dlls->clear();
+    return true;
+  }
+  if (!RvaToOffset(sections, headers.imports.VirtualAddress, &at)) {
+    return Fail(problem, "the import directory lies outside the file");
+  }
+  // The descriptors end with one whose name is 0.
+  for (std::uint32_t i = 0;; ++i, at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR descriptor{};
+    if (i == kMaxImportedDlls || !image.Get(at, &descriptor)) {
+      return Fail(problem, "the import directory is cut short or has no end");
+    }
+    if (descriptor.Name == 0) break;
+    std::uint64_t nameAt = 0;
+    std::string name;
+    if (!RvaToOffset(sections, descriptor.Name, &nameAt) || !image.Text(nameAt, &name)) {
+      return Fail(problem, "an imported DLL's name lies outside the file");
+    }
+    names.push_back(std::move(name));
+  }
+  *dlls = std::move(names);
+  return true;
+}
+
+ModuleFile InspectModuleFile(const std::string& path) {
+  ModuleFile facts;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  facts.found = attributes != INVALID_FILE_ATTRIBUTES;
+  if (!facts.found) return facts;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    facts.problem = "it is a folder";
+    return facts;
+  }
+  std::ifstream file;
+  std::uint64_t size = 0;
+  if (OpenModuleFile(path, &file, &size, &facts.problem)) {
+    FileBytes bytes(file, size);
+    facts.readable = ReadPeImage(bytes, &facts.image, &facts.problem);
+  }
+  return facts;
+}
+
+bool ReadModuleImports(const std::string& path, std::vector<std::string>* dlls) {
+  std::ifstream file;
+  std::uint64_t size = 0;
+  std::string problem;
+  if (!OpenModuleFile(path, &file, &size, &problem)) return false;
+  FileBytes bytes(file, size);
+  return ReadPeImports(bytes, dlls, &problem);
 }
 
 std::string MachineName(std::uint16_t machine) {

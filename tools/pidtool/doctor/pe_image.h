@@ -37,6 +37,22 @@ bool ReadPeImage(ImageBytes& image, PeImageFacts* facts, std::string* problem);
 bool ReadPeImage(const unsigned char* data, std::size_t size, PeImageFacts* facts,
                  std::string* problem);
 
+// The names of the DLLs an image imports, in the order of its import directory (delay-loaded
+// DLLs are not among them). On failure returns false and says why in `problem`.
+bool ReadPeImports(ImageBytes& image, std::vector<std::string>* dlls, std::string* problem);
+
+// What a file is, read from its headers: whether it is there, and if so whether it is an image
+// the reader understands, and what the headers say.
+struct ModuleFile {
+  bool found = false;
+  bool readable = false;
+  std::string problem;  // why it is not a module that could be read
+  PeImageFacts image;
+};
+ModuleFile InspectModuleFile(const std::string& path);
+// The DLLs the module file imports; false when they cannot be read.
+bool ReadModuleImports(const std::string& path, std::vector<std::string>* dlls);
+
 // "x86 (32-bit)", "x64 (64-bit)", "ARM64", or "machine 0x1234".
 std::string MachineName(std::uint16_t machine);
 
