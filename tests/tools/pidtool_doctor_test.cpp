@@ -39,6 +39,11 @@ const std::string kClassObjectInData = "{D0C70000-0000-4000-8000-000000000012}";
 const std::string kUnterminated = "{D0C70000-0000-4000-8000-000000000013}";
 const std::string kOtherViewOnly = "{D0C70000-0000-4000-8000-000000000014}";
 const std::string kMissingImport = "{D0C70000-0000-4000-8000-000000000015}";
+// Where registry virtualization writes what a 32-bit program that is not elevated writes under
+// HKEY_LOCAL_MACHINE\SOFTWARE\Varnel, on 64-bit and on 32-bit Windows.
+const char* const kVirtualStores[] = {
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Varnel",
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Varnel"};
 // The machine tree of the other width (on a system with one view, the flag changes nothing).
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 // Object identifiers: X is shared by two names, Y by none, Z is the per-user one of "a".
@@ -152,6 +157,10 @@ struct Expected {
   HKEY root = HKEY_LOCAL_MACHINE;
 };
 
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 // The line of a finding: "severity [code] KEY: ...".
 bool HasFinding(const std::string& out, const Expected& expected) {
   const std::string line =
@@ -177,6 +186,7 @@ class PidtoolDoctor : public ::testing::Test {
   static void RemoveEverything() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kVendorKey);
     RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey);
+    for (const char* store : kVirtualStores) RegDeleteTreeA(HKEY_CURRENT_USER, store);
     HKEY software = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | kOtherView, &software) ==
         ERROR_SUCCESS) {
@@ -390,6 +400,27 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
         EXPECT_EQ(line.find("reg delete"), std::string::npos) << line;
       }
     }
+  }
+}
+
+// `pidtool register` run by a user who is not elevated, had the tool no manifest: Windows would
+// write the registration into the user's VirtualStore, where no host looks.
+TEST_F(PidtoolDoctor, NamesRegistrationsThatVirtualizationHidInTheVirtualStore) {
+  for (const char* store : kVirtualStores) {
+    const std::string key = std::string(store) + "\\Component Installed\\" + kPluginClsid;
+    WriteText(HKEY_CURRENT_USER, key, "", "RM7731 Identification Plugin");
+    WriteText(HKEY_CURRENT_USER, key, "File", BesideThisProgram("Rm7731.pid"));
+    const ToolRun run = RunPidtool({"doctor"});
+    EXPECT_EQ(run.exitCode, 1u) << run.out;
+    EXPECT_TRUE(Contains(run.out, "error [virtualized-registration] HKEY_CURRENT_USER\\" + key +
+                                      ": a registration of " + kPluginClsid))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out,
+                         "from an elevated command prompt (Run as administrator), then "
+                         "remove this copy: reg delete \"HKCU\\" +
+                             key + "\" /f.\n"))
+        << run.out;
+    RegDeleteTreeA(HKEY_CURRENT_USER, store);
   }
 }
 

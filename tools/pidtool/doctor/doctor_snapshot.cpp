@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/guid_text.h"
+#include "cli/text_format.h"
 #include "doctor/doctor.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
@@ -10,8 +11,13 @@
 namespace pidtool {
 namespace {
 
-// QXCreateInstance reads "File" into a MAX_PATH buffer.
+// QXCreateInstance reads "File" into a buffer of MAX_PATH wide characters.
 constexpr std::size_t kFileCapacity = MAX_PATH;
+// Where registry virtualization puts what a 32-bit program that is not elevated writes under
+// HKEY_LOCAL_MACHINE\SOFTWARE: on 64-bit Windows (WOW6432Node) and on 32-bit Windows.
+constexpr const char* kVirtualStores[] = {
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Varnel\\Component Installed",
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Varnel\\Component Installed"};
 // Keys are read with their values down to the object keys (root, component, "Object",
 // identifier) and the category entry keys; below that only names are needed.
 constexpr int kDepthRead = 3;
@@ -90,6 +96,8 @@ DoctorSnapshot ReadSnapshot(const DoctorOptions& options) {
   snapshot.user = ReadRoot(HKEY_CURRENT_USER,
                            RootView{"HKEY_CURRENT_USER", "HKCU", false, snapshot.viewBits}, 0);
   snapshot.otherMachine = ReadOtherMachineView(snapshot.viewBits);
+  for (const char* store : kVirtualStores)
+    snapshot.virtualStores.push_back(ReadTree(HKEY_CURRENT_USER, 0, store, "", 0));
   ReadModules(options, &snapshot);
   return snapshot;
 }
@@ -136,7 +144,8 @@ ModuleFileName ModuleFileNameOf(const KeyNode& component, const std::string& hos
     return file;
   const std::string& text = file.text;
   file.path = text;
-  if (text.size() >= kFileCapacity) {
+  file.length = Wide(text).size();
+  if (file.length >= kFileCapacity) {
     file.form = Form::TooLong;
   } else if (text.find_first_of(":\\") == std::string::npos) {
     file.form = Form::Bare;
