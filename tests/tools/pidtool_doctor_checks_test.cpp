@@ -148,9 +148,9 @@ TEST(DoctorChecks, FindEachFaultOnceAtItsKey) {
       // compat F24
       {"a registration in the VirtualStore",
        [](Snapshot& t) {
-         t.s.virtualStores.push_back(
-             KeyNode{"", "Software\\Classes\\VirtualStore\\MACHINE\\" + kRootPath, 0, {}, {}});
-         t.Key(t.s.virtualStores.back(), kA);
+         t.s.virtualStore =
+             KeyNode{"", "Software\\Classes\\VirtualStore\\MACHINE\\" + kRootPath, 0, {}, {}};
+         t.Key(t.s.virtualStore, kA);
        },
        {"virtualized-registration " + user}},
       {"no PE image", [](Snapshot& t) { t.File().readable = false; }, {"not-a-module " + a}},

@@ -565,10 +565,8 @@ std::vector<Finding> CheckSnapshot(const DoctorSnapshot& snapshot, DoctorScope* 
   for (const auto& [clsid, keys] : components) CheckComponent(report, clsid, keys);
   const std::vector<const KeyNode*> categories = Categories(snapshot);
   for (const KeyNode* category : categories) CheckCategory(report, components, *category);
-  for (const KeyNode& store : snapshot.virtualStores) {
-    CheckReadable(report, snapshot.user.root, store);
-    CheckVirtualStore(report, store);
-  }
+  CheckReadable(report, snapshot.user.root, snapshot.virtualStore);
+  CheckVirtualStore(report, snapshot.virtualStore);
   scope->viewBits = snapshot.viewBits;
   scope->categories = static_cast<int>(categories.size());
   scope->components = 0;

@@ -46,9 +46,9 @@ struct DoctorSnapshot {
   RootSnapshot machine;
   RootSnapshot user;
   std::optional<RootSnapshot> otherMachine;  // the other width's machine tree, where there is one
-  // Component roots that registry virtualization wrote for 32-bit programs that were not
-  // elevated (below HKEY_CURRENT_USER, `path` from there): no host and no elevated tool reads them.
-  std::vector<KeyNode> virtualStores;
+  // The component root that registry virtualization writes for 32-bit programs that are not
+  // elevated (below HKEY_CURRENT_USER, `path` from there): no host and no elevated tool reads it.
+  KeyNode virtualStore;
   std::map<std::string, ModuleFile> files;  // by the path looked at
   std::map<std::string, LoadProbe> probes;  // by component CLSID (upper case), with --load only
 };
