@@ -16,7 +16,6 @@
 #include "discovery_test_support.h"
 #include "qx/component_instances.h"
 #include "support/leak_checked_test.h"
-#include "support/script_names.h"
 
 // Nothrow allocations fail on request, for the case of the list entry that cannot be had.
 namespace {
@@ -241,27 +240,6 @@ TEST_F(ModulePath, NeverCutsTheResolvedPathToASmallerCapacity) {
                                            static_cast<unsigned long>(path.size())),
             QXIR_SUCCESS);
   EXPECT_EQ(std::wstring(path.data()), full);
-}
-
-// "File" as the installer or a peer writes it for a module in a folder named in another
-// script than the ANSI code page's: loaded by that very path.
-// compat F23
-TEST_F(ModulePath, AModuleInAFolderNamedInAnyScriptLoadsByItsTruePath) {
-  ASSERT_EQ(GetACP(), kTestAnsiCodePage) << "the rows are outside the code page only in 1252";
-  ScratchFolder scratch;
-  for (const ScriptName& row : kScriptNames) {
-    SCOPED_TRACE(row.label);
-    const std::wstring file = std::wstring(row.name) + L".dll";
-    const std::wstring copy = scratch.CopyFileIn(Widened(ExecutableDirectory() + kGoodComponent),
-                                                 std::wstring(row.name) + L"\\" + file);
-    RegisterComponentFile(kFixtureClsid, copy);
-    IUnknown* object = nullptr;
-    ASSERT_EQ(Create(&object), QXIR_SUCCESS);
-    EXPECT_EQ(LoadedFrom(file), copy);
-    object->Release();
-    QXFreeUnusedLibraries();
-    EXPECT_EQ(LoadedFrom(file), L"") << "the module must go before its folder";
-  }
 }
 
 class FreeUnusedLibraries : public CreateInstance {};

@@ -30,12 +30,6 @@ void RegisterComponentFile(const GUID& clsid, const std::string& file) {
   RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(clsid), "File", file);
 }
 
-void RegisterComponentFile(const GUID& clsid, const std::wstring& file) {
-  RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(clsid), nullptr,
-                               "Fixture component");
-  RegistrySandbox::WriteWideString(HKEY_LOCAL_MACHINE, ComponentKey(clsid), L"File", file);
-}
-
 std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 std::string ExecutableDirectory() {
@@ -54,14 +48,6 @@ std::string LoadedFrom(const std::string& moduleName) {
   if (module == nullptr) return "";
   char path[MAX_PATH] = {};
   GetModuleFileNameA(module, path, MAX_PATH);
-  return path;
-}
-
-std::wstring LoadedFrom(const std::wstring& moduleName) {
-  HMODULE module = GetModuleHandleW(moduleName.c_str());
-  if (module == nullptr) return L"";
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(module, path, MAX_PATH);
   return path;
 }
 

@@ -16,10 +16,8 @@ std::string ComponentKey(const GUID& clsid);
 // "SOFTWARE\Varnel\Component Installed\Category\<category>"
 std::string CategoryKey(const std::string& category);
 
-// Writes a component key under HKEY_LOCAL_MACHINE with its friendly name and "File" value
-// (the wide form writes "File" with the wide registry call, as a peer or an installer may).
+// Writes a component key under HKEY_LOCAL_MACHINE with its friendly name and "File" value.
 void RegisterComponentFile(const GUID& clsid, const std::string& file);
-void RegisterComponentFile(const GUID& clsid, const std::wstring& file);
 
 // ASCII text as wide text.
 std::wstring Widened(const std::string& ascii);
@@ -29,7 +27,6 @@ std::string ExecutableDirectory();
 bool IsLoaded(const std::string& moduleName);
 // The file a loaded module was loaded from, or "" when it is not loaded.
 std::string LoadedFrom(const std::string& moduleName);
-std::wstring LoadedFrom(const std::wstring& moduleName);
 
 // Copies a file from the test program's folder into `folder` under `newName`; returns the
 // copy's full path.

@@ -1,8 +1,6 @@
 #pragma once
-// Folder and file names as users give them to localized or user-chosen install folders: written
-// in scripts that the ANSI code page of the tests' Wine prefix (1252, Western European) does not
-// hold, and one whose characters it holds. A row is outside the code page only where the code
-// page is 1252, so the tests that use them check GetACP() first.
+// Folder names in scripts that the tests' ANSI code page (1252) lacks, and one it holds; the
+// tests that use them check GetACP() first.
 
 namespace rmtest {
 

@@ -145,14 +145,6 @@ TEST(DoctorChecks, FindEachFaultOnceAtItsKey) {
          t.Key(t.Machine(), kA)->values[1] = Text("File", path);
        },
        {"no-file " + a}},
-      // compat F24
-      {"a registration in the VirtualStore",
-       [](Snapshot& t) {
-         t.s.virtualStore =
-             KeyNode{"", "Software\\Classes\\VirtualStore\\MACHINE\\" + kRootPath, 0, {}, {}};
-         t.Key(t.s.virtualStore, kA);
-       },
-       {"virtualized-registration " + user}},
       {"no PE image", [](Snapshot& t) { t.File().readable = false; }, {"not-a-module " + a}},
       {"other machine", [](Snapshot& t) { t.File().image.machine = 0xAA64; }, {"wrong-width " + a}},
       {"a program", [](Snapshot& t) { t.File().image.isDll = false; }, {"not-a-dll " + a}},
