@@ -5,6 +5,9 @@ build_root=${RM_BUILD_DIR:-$root/build}
 architectures=(i686 x86_64)
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine names files on Linux in the locale's character set: UTF-8 holds every name, so a folder
+# named in any script reaches Wine whole (the C locale would refuse all but ASCII).
+export LC_ALL=C.UTF-8
 
 build_dir() { echo "$build_root/$1"; }
 

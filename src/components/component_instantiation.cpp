@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "base/path_builder.h"
 #include "components/clsid_text.h"
@@ -17,15 +18,16 @@ namespace {
 
 // The directory of the host's executable with its trailing backslash, or the code of the
 // failure when the executable's path cannot be had whole.
-WinCode HostExecutableDirectory(FilePath& directory) noexcept {
-  char executable[kFilePathCapacity];
-  const DWORD length = GetModuleFileNameA(nullptr, executable, sizeof(executable));
+WinCode HostExecutableDirectory(WideFilePath& directory) noexcept {
+  wchar_t executable[kFilePathCapacity];
+  // compat F23
+  const DWORD length = GetModuleFileNameW(nullptr, executable, kFilePathCapacity);
   if (length == 0) {
     const WinCode failed = GetLastError();
     return failed != kSuccess ? failed : ERROR_GEN_FAILURE;
   }
-  if (length >= sizeof(executable)) return ERROR_FILENAME_EXCED_RANGE;  // cut short
-  const char* lastSeparator = std::strrchr(executable, '\\');
+  if (length >= kFilePathCapacity) return ERROR_FILENAME_EXCED_RANGE;  // cut short
+  const wchar_t* lastSeparator = std::wcsrchr(executable, L'\\');
   if (lastSeparator == nullptr) return ERROR_BAD_PATHNAME;
   directory.append(executable, static_cast<std::size_t>(lastSeparator - executable) + 1);
   return directory.ok() ? kSuccess : ERROR_FILENAME_EXCED_RANGE;
@@ -33,11 +35,11 @@ WinCode HostExecutableDirectory(FilePath& directory) noexcept {
 
 }  // namespace
 
-WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
-                                unsigned long capacity, unsigned long* sizeNeeded) noexcept {
-  const WinCode read =
-      ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(), kFileValueName, path,
-                              capacity, sizeNeeded, MissingSize::Unreported);
+WinCode ReadComponentModulePath(const RegistryPath& componentKey, wchar_t* path,
+                                unsigned long capacity) noexcept {
+  // compat F23
+  const WinCode read = ReadRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey.c_str(),
+                                               kFileValueNameWide, path, capacity);
   if (read != kSuccess) return read;
 
   // A bare file name belongs to the host: it is looked for beside the host's executable,
@@ -45,25 +47,23 @@ WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
   // loader would search its own path for it). A value with any directory part is loaded as it
   // stands.
   // compat C13
-  if (!PathIsFileSpecA(path)) return kSuccess;
-  FilePath directory;
+  if (!PathIsFileSpecW(path)) return kSuccess;
+  WideFilePath directory;
   if (const WinCode found = HostExecutableDirectory(directory); found != kSuccess) return found;
-  FilePath resolved;
+  WideFilePath resolved;
   resolved.append(directory.c_str()).append(path);
   // compat F13
   if (!resolved.ok() || resolved.length() >= capacity) return ERROR_FILENAME_EXCED_RANGE;
-  std::memcpy(path, resolved.c_str(), resolved.length() + 1);
+  std::memcpy(path, resolved.c_str(), (resolved.length() + 1) * sizeof(wchar_t));
   return kSuccess;
 }
 
-tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path, unsigned long capacity,
-                                             unsigned long* sizeNeeded,
-                                             WinCode* readCode) noexcept {
+tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, wchar_t* path,
+                                             unsigned long capacity, WinCode* readCode) noexcept {
   ClsidText clsidText;
   if (const auto refused = ComponentKeyText(clsid, clsidText)) return refused;
   if (path == nullptr || capacity == 0) return QXIR_INVALID_PARAMETER;
-  const WinCode read =
-      ReadComponentModulePath(ComponentKeyPath(clsidText.c_str()), path, capacity, sizeNeeded);
+  const WinCode read = ReadComponentModulePath(ComponentKeyPath(clsidText.c_str()), path, capacity);
   if (readCode != nullptr) *readCode = read;
   return MapByModulePathLookupRule(read);
 }

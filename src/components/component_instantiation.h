@@ -9,19 +9,20 @@
 
 namespace rm {
 
-// Leaves in `path` (`capacity` bytes) the file to load for the component keyed `componentKey`:
-// its "File" value, or, for a bare file name, that name in the host executable's directory.
-// A value (or a resolved path) that does not fit gives a failure code; nothing is ever cut.
-// *sizeNeeded (may be null) receives the stored size plus one when the value does not fit.
-WinCode ReadComponentModulePath(const RegistryPath& componentKey, char* path,
-                                unsigned long capacity, unsigned long* sizeNeeded) noexcept;
+// Leaves in `path` (`capacity` characters) the file to load for the component keyed
+// `componentKey`: its "File" value, or, for a bare file name, that name in the host
+// executable's directory. Both are taken wide, as the registry and the loader hold them, so a
+// path outside the ANSI code page comes through whole. A value (or a resolved path) that does
+// not fit gives a failure code; nothing is ever cut.
+WinCode ReadComponentModulePath(const RegistryPath& componentKey, wchar_t* path,
+                                unsigned long capacity) noexcept;
 
 // The same for a CLSID, mapped by the lookup rule for module paths as QXCreateInstance
 // reports it: QXIR_BAD_CLSID, QXIR_INVALID_PARAMETER (no buffer), QXIR_KEY_NOT_FOUND (no
 // value, or one that does not fit), QXIR_ACCESS_DENIED. *readCode (may be null) receives the
 // Windows code behind a failed read.
-tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, char* path, unsigned long capacity,
-                                             unsigned long* sizeNeeded,
+tagQXINTRFCRESULT ResolveComponentModulePath(const GUID& clsid, wchar_t* path,
+                                             unsigned long capacity,
                                              WinCode* readCode = nullptr) noexcept;
 
 }  // namespace rm

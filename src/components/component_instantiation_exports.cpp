@@ -23,10 +23,10 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
   if (object == nullptr || rm::IsNullAddress(&iid)) return call.Returns(QXIR_INVALID_PARAMETER);
   *object = nullptr;
 
-  char path[rm::kFilePathCapacity];
+  wchar_t path[rm::kFilePathCapacity];
   rm::WinCode readCode = rm::kSuccess;
   const tagQXINTRFCRESULT resolved =
-      rm::ResolveComponentModulePath(clsid, path, sizeof(path), nullptr, &readCode);
+      rm::ResolveComponentModulePath(clsid, path, rm::kFilePathCapacity, &readCode);
   if (resolved != QXIR_SUCCESS) return call.Returns(resolved, readCode);
   call.File(path);
 
@@ -36,7 +36,9 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
   if (!entry) return call.Returns(QXIR_LOADLIBRARY_FAILED, ERROR_NOT_ENOUGH_MEMORY);
 
   // Every return before the module is listed unloads it again.
-  rm::UniqueModule module(LoadLibraryA(path));
+  // By the wide path, so that a module in a folder outside the ANSI code page loads.
+  // compat F23
+  rm::UniqueModule module(LoadLibraryW(path));
   if (!module) return call.Returns(QXIR_LOADLIBRARY_FAILED, GetLastError());
 
   auto getClassObject = reinterpret_cast<rm::GetClassObjectFunction>(

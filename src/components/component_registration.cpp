@@ -64,18 +64,19 @@ bool RegistrationKeys::ok() const noexcept {
 }
 
 bool GetModuleFileText(HINSTANCE module, bool fileNameOnly,
-                       char (&text)[kFilePathCapacity]) noexcept {
-  char fullPath[kFilePathCapacity];
-  const DWORD length = GetModuleFileNameA(module, fullPath, kFilePathCapacity);
+                       wchar_t (&text)[kFilePathCapacity]) noexcept {
+  wchar_t fullPath[kFilePathCapacity];
+  // compat F23
+  const DWORD length = GetModuleFileNameW(module, fullPath, kFilePathCapacity);
   // compat F13
   if (length == 0 || length >= kFilePathCapacity) return false;
   // compat C13
-  lstrcpynA(text, fileNameOnly ? PathFindFileNameA(fullPath) : fullPath, kFilePathCapacity);
+  lstrcpynW(text, fileNameOnly ? PathFindFileNameW(fullPath) : fullPath, kFilePathCapacity);
   return true;
 }
 
 WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName,
-                          const char* moduleFile, bool referenceCounted) noexcept {
+                          const wchar_t* moduleFile, bool referenceCounted) noexcept {
   const char* componentKey = keys.component.c_str();
   // The count is read before anything is written, so that a count that cannot be read fails
   // the registration with nothing written, instead of being reset to 1.
@@ -86,7 +87,8 @@ WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName
 
   WinCode code = WriteRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey, nullptr, friendlyName);
   if (code != kSuccess) return code;
-  code = WriteRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey, kFileValueName, moduleFile);
+  // compat F23
+  code = WriteRegistryStringValue(HKEY_LOCAL_MACHINE, componentKey, kFileValueNameWide, moduleFile);
   if (code != kSuccess) return code;
   if (keys.category != nullptr) {
     code = WriteRegistryStringValue(HKEY_LOCAL_MACHINE, keys.categoryEntry.c_str(), nullptr,

@@ -24,16 +24,17 @@ struct RegistrationKeys {
   RegistryPath categoryRoot;   // component root + "Category\"
 };
 
-// The module's full path, or only its file name. False when the path cannot be had whole:
-// GetModuleFileNameA fails, or fills the buffer, which is all it says about a cut path.
+// The module's full path, or only its file name, as the loader knows it: wide, so that a
+// folder named in any script is recorded whole. False when the path cannot be had whole:
+// GetModuleFileNameW fails, or fills the buffer, which is all it says about a cut path.
 bool GetModuleFileText(HINSTANCE module, bool fileNameOnly,
-                       char (&text)[kFilePathCapacity]) noexcept;
+                       wchar_t (&text)[kFilePathCapacity]) noexcept;
 
 // Writes the component key (friendly name, "File") and, for a category, the category entry
 // key. Reference-counted: "RefCount" goes up by one; a count that cannot be read (for another
 // reason than its absence) fails the call before anything is written.
 WinCode WriteRegistration(const RegistrationKeys& keys, const char* friendlyName,
-                          const char* moduleFile, bool referenceCounted) noexcept;
+                          const wchar_t* moduleFile, bool referenceCounted) noexcept;
 
 // What taking a registration out came to: the code, and whether it came from removing the
 // component's own key tree, which the final-removal rule maps.

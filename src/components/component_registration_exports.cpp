@@ -15,7 +15,7 @@ tagQXINTRFCRESULT RegisterServer(rm::CallTrace& call, HINSTANCE module, const GU
                                  bool referenceCounted) noexcept {
   call.Guid(&clsid).Name(category);
   if (module == nullptr || IsEmptyText(category)) return call.Returns(QXIR_INVALID_PARAMETER);
-  char moduleFile[rm::kFilePathCapacity];
+  wchar_t moduleFile[rm::kFilePathCapacity];
   if (!rm::GetModuleFileText(module, referenceCounted, moduleFile)) {
     return call.Returns(QXIR_REGISTRY_ERROR);
   }

@@ -148,6 +148,38 @@ void AppendGuid(TraceLine& line, const GUID* guid) noexcept {
   line.AppendSubject(text);
 }
 
+// Each character as the ANSI code page has it, without a best-fit stand-in ("?" or a look-alike
+// would name another file), or else as its code point.
+void AppendWidePath(TraceLine& line, const wchar_t* path) noexcept {
+  for (const wchar_t* at = path; *at != L'\0'; ++at) {
+    const bool pair = at[0] >= 0xD800 && at[0] < 0xDC00 && at[1] >= 0xDC00 && at[1] < 0xE000;
+    char bytes[8] = {};
+    if (*at < 0x80) {
+      bytes[0] = static_cast<char>(*at);
+      line.AppendSubject(bytes);
+      continue;
+    }
+    BOOL usedDefault = FALSE;
+    if (!pair &&
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, at, 1, bytes, sizeof bytes - 1, nullptr,
+                            &usedDefault) > 0 &&
+        !usedDefault) {
+      line.AppendSubject(bytes);
+      continue;
+    }
+    unsigned long codePoint = static_cast<unsigned long>(*at);
+    if (pair) {
+      codePoint =
+          0x10000 + ((codePoint - 0xD800) << 10) + (static_cast<unsigned long>(at[1]) - 0xDC00);
+      ++at;
+    }
+    const NumberText hex = Hexadecimal(codePoint, codePoint > 0xFFFF ? 5 : 4);
+    line.AppendSubject("<U+");
+    line.AppendSubject(hex.text + 2);
+    line.AppendSubject(">");
+  }
+}
+
 }  // namespace
 
 void CallTrace::TraceResult(tagQXINTRFCRESULT result, unsigned long code) const noexcept {
@@ -199,6 +231,10 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
         else AppendQuoted(line, text);
         break;
       case Kind::File: line.AppendSubject(text != nullptr ? text : "(null)"); break;
+      case Kind::WideFile:
+        if (subject.what == nullptr) line.AppendSubject("(null)");
+        else AppendWidePath(line, static_cast<const wchar_t*>(subject.what));
+        break;
       case Kind::Guid: AppendGuid(line, static_cast<const GUID*>(subject.what)); break;
     }
   }

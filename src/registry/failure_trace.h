@@ -38,6 +38,8 @@ class CallTrace {
   CallTrace& ValueName(const char* name) noexcept { return Add(Kind::ValueName, nullptr, name); }
   CallTrace& Name(const char* name) noexcept { return Add(Kind::Name, nullptr, name); }
   CallTrace& File(const char* path) noexcept { return Add(Kind::File, nullptr, path); }
+  // A wide path shows in the ANSI code page; a character the code page lacks shows as <U+XXXX>.
+  CallTrace& File(const wchar_t* path) noexcept { return Add(Kind::WideFile, nullptr, path); }
   CallTrace& Guid(const GUID* guid) noexcept { return Add(Kind::Guid, nullptr, guid); }
 
   // Returns `result`, tracing it first when it is a failure. `code` is the Windows code behind
@@ -56,7 +58,7 @@ class CallTrace {
   void Failed(unsigned long code, const char* returned) const noexcept;
 
  private:
-  enum class Kind : unsigned char { Key, ValueName, Name, File, Guid };
+  enum class Kind : unsigned char { Key, ValueName, Name, File, WideFile, Guid };
   struct Subject {
     Kind kind;
     HKEY root;

@@ -1,5 +1,8 @@
 #include "registry/registry_primitives.h"
 
+#include <cstring>
+#include <cwchar>
+
 namespace rm {
 
 DWORD RegistryTypeFor(tagQXVALUETYPE type) noexcept {
@@ -47,6 +50,26 @@ WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* value
       return ReportSizeNeeded(CallerBuffer{buffer, bufferSize, sizeNeeded}, byteCount + 1, missing);
     }
     buffer[byteCount] = '\0';
+  }
+  return kSuccess;
+}
+
+WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const wchar_t* valueName,
+                                wchar_t* buffer, DWORD capacity) noexcept {
+  UniqueRegKey key;
+  if (const WinCode opened = OpenKey(root, subKey, kReadAccess, key); opened != kSuccess)
+    return opened;
+
+  DWORD byteCount = capacity * sizeof(wchar_t);
+  DWORD storedType = REG_NONE;
+  const WinCode queried = QueryValue(key.get(), valueName, &storedType, buffer, &byteCount);
+  if (queried != kSuccess) return queried;
+  if (storedType != REG_SZ || byteCount % sizeof(wchar_t) != 0) return kBadDatabase;
+  // compat F03
+  const DWORD length = byteCount / sizeof(wchar_t);
+  if (std::wmemchr(buffer, L'\0', length) == nullptr) {
+    if (length >= capacity) return kMoreData;
+    buffer[length] = L'\0';
   }
   return kSuccess;
 }
@@ -100,6 +123,15 @@ WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const char* valu
   UniqueRegKey key;
   if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;
   return SetValue(key.get(), valueName, REG_SZ, text, static_cast<DWORD>(lstrlenA(text) + 1));
+}
+
+WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const wchar_t* valueName,
+                                 const wchar_t* text) noexcept {
+  if (text == nullptr) return kInvalidParameter;
+  UniqueRegKey key;
+  if (const WinCode created = CreateKey(root, subKey, key); created != kSuccess) return created;
+  return SetValue(key.get(), valueName, REG_SZ, text,
+                  static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
 WinCode CreateRegistryKey(HKEY root, const char* subKey) noexcept {

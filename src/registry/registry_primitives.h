@@ -21,6 +21,14 @@ WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const char* value
                                 unsigned long bufferSize, unsigned long* sizeNeeded,
                                 MissingSize missing = MissingSize::Refused) noexcept;
 
+// Reads a REG_SZ value as wide text, terminated, into `capacity` characters: 234 when the text
+// and its terminator do not fit (nothing is cut), 1009 for another stored type or a size that
+// is no whole number of characters. Text stored without its terminator is ended inside the
+// buffer when there is room. The value is read as the registry holds it, so a text outside the
+// ANSI code page comes back whole.
+WinCode ReadRegistryStringValue(HKEY root, const char* subKey, const wchar_t* valueName,
+                                wchar_t* buffer, DWORD capacity) noexcept;
+
 // Reads a typed value. *size receives the exact stored size on success and on 234; *type is
 // written only for a successful read into a buffer. A null type or size pointer gives 87
 // before the registry is asked.
@@ -34,9 +42,13 @@ WinCode ReadRegistryValue(HKEY root, const char* subKey, const char* valueName,
 WinCode WriteRegistryValue(HKEY root, const char* subKey, const char* valueName,
                            tagQXVALUETYPE type, const void* data, unsigned long size) noexcept;
 
-// Writes a REG_SZ value with its terminator; a null text gives 87 and creates nothing.
+// Writes a REG_SZ value with its terminator; a null text gives 87 and creates nothing. The
+// wide form stores the text as it stands, whatever characters it holds; readers that use the
+// ANSI calls get it converted by the registry, as any wide-written value.
 WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const char* valueName,
                                  const char* text) noexcept;
+WinCode WriteRegistryStringValue(HKEY root, const char* subKey, const wchar_t* valueName,
+                                 const wchar_t* text) noexcept;
 
 // Creates the key and every missing level above it; an existing key is success.
 WinCode CreateRegistryKey(HKEY root, const char* subKey) noexcept;

@@ -21,6 +21,7 @@ constexpr char kDefaultClientName[] = "Default Client";
 
 // Values of a component key, besides its friendly name (the default value).
 constexpr char kFileValueName[] = "File";
+constexpr wchar_t kFileValueNameWide[] = L"File";
 constexpr char kRefCountValueName[] = "RefCount";
 
 }  // namespace rm

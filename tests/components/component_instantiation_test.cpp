@@ -186,11 +186,9 @@ class ModulePath : public CreateInstance {};
 // compat C13
 TEST_F(ModulePath, ABareFileNameLoadsFromTheHostExecutablesDirectory) {
   RegisterComponentFile(kFixtureClsid, kGoodComponent);
-  char path[MAX_PATH] = {};
-  unsigned long needed = 0;
-  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed),
-            QXIR_SUCCESS);
-  EXPECT_EQ(std::string(path), ExecutableDirectory() + kGoodComponent);
+  wchar_t path[MAX_PATH] = {};
+  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, MAX_PATH), QXIR_SUCCESS);
+  EXPECT_EQ(std::wstring(path), Widened(ExecutableDirectory() + kGoodComponent));
 
   // Found beside the executable although the current directory is elsewhere.
   ScratchFolder elsewhere;
@@ -218,11 +216,9 @@ TEST_F(ModulePath, APathWithADirectoryIsLoadedAsItStands) {
   const std::string copy =
       CopyFromExecutableDirectory(elsewhere, kGoodComponent, "discovery_component_copy.dll");
   RegisterComponentFile(kFixtureClsid, copy);
-  char path[MAX_PATH] = {};
-  unsigned long needed = 0;
-  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, sizeof(path), &needed),
-            QXIR_SUCCESS);
-  EXPECT_EQ(std::string(path), copy);
+  wchar_t path[MAX_PATH] = {};
+  ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path, MAX_PATH), QXIR_SUCCESS);
+  EXPECT_EQ(std::wstring(path), Widened(copy));
 
   IUnknown* object = nullptr;
   ASSERT_EQ(Create(&object), QXIR_SUCCESS);
@@ -235,16 +231,15 @@ TEST_F(ModulePath, APathWithADirectoryIsLoadedAsItStands) {
 
 TEST_F(ModulePath, NeverCutsTheResolvedPathToASmallerCapacity) {
   RegisterComponentFile(kFixtureClsid, kGoodComponent);
-  const std::string full = ExecutableDirectory() + kGoodComponent;
-  std::vector<char> path(full.size() + 1, '#');
-  unsigned long needed = 0;
+  const std::wstring full = Widened(ExecutableDirectory() + kGoodComponent);
+  std::vector<wchar_t> path(full.size() + 1, L'#');
   EXPECT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(),
-                                           static_cast<unsigned long>(full.size()), &needed),
+                                           static_cast<unsigned long>(full.size())),
             QXIR_KEY_NOT_FOUND);
   ASSERT_EQ(rm::ResolveComponentModulePath(kFixtureClsid, path.data(),
-                                           static_cast<unsigned long>(path.size()), &needed),
+                                           static_cast<unsigned long>(path.size())),
             QXIR_SUCCESS);
-  EXPECT_EQ(std::string(path.data()), full);
+  EXPECT_EQ(std::wstring(path.data()), full);
 }
 
 class FreeUnusedLibraries : public CreateInstance {};

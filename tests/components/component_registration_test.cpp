@@ -8,6 +8,8 @@
 
 #include "qx/component_registration.h"
 #include "support/leak_checked_test.h"
+#include "support/scratch_folder.h"
+#include "support/script_names.h"
 
 namespace {
 
@@ -229,6 +231,37 @@ TEST_F(ComponentRegistration, ModulePathThatCannotBeHadWholeIsNotRecorded) {
             QXIR_REGISTRY_ERROR)
       << "not a module";
   EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kVarnel));
+}
+
+// A module in a folder, and with a name, in another script than the ANSI code page's: both
+// forms record the path or name the loader has, and unregistration leaves nothing.
+// compat F23
+TEST_F(ComponentRegistration, RecordsTheTruePathOfAModuleNamedInAnyScript) {
+  ASSERT_EQ(GetACP(), rmtest::kTestAnsiCodePage)
+      << "the rows are outside the code page only in 1252";
+  const std::string self = ThisProgramPath();
+  const std::string module = self.substr(0, self.rfind('\\') + 1) + "Rm7731.pid";
+  rmtest::ScratchFolder scratch;
+  for (const rmtest::ScriptName& row : rmtest::kScriptNames) {
+    SCOPED_TRACE(row.label);
+    const std::wstring fileName = std::wstring(row.name) + L".pid";
+    const std::wstring copy = scratch.CopyFileIn(std::wstring(module.begin(), module.end()),
+                                                 std::wstring(row.name) + L"\\" + fileName);
+    HMODULE loaded = LoadLibraryW(copy.c_str());
+    ASSERT_NE(loaded, nullptr) << GetLastError();
+
+    EXPECT_EQ(QXRegisterServer(loaded, kComponent, "Test Component", kCategory, nullptr, nullptr),
+              QXIR_SUCCESS);
+    EXPECT_EQ(RegistrySandbox::ReadWideString(HKEY_LOCAL_MACHINE, kComponentKey, L"File"), copy);
+    EXPECT_EQ(
+        QXRegisterServerEx(loaded, kComponent, "Test Component", kCategory, nullptr, nullptr, 1),
+        QXIR_SUCCESS);
+    EXPECT_EQ(RegistrySandbox::ReadWideString(HKEY_LOCAL_MACHINE, kComponentKey, L"File"),
+              fileName);
+    EXPECT_EQ(QXUnregisterServer(kComponent, kCategory, nullptr, nullptr), QXIR_SUCCESS);
+    EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kVarnel));
+    FreeLibrary(loaded);
+  }
 }
 
 // A module loaded from a folder deep enough that its path does not fit MAX_PATH: the file name

@@ -30,6 +30,8 @@ void RegisterComponentFile(const GUID& clsid, const std::string& file) {
   RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, ComponentKey(clsid), "File", file);
 }
 
+std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 std::string ExecutableDirectory() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);

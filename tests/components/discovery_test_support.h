@@ -19,6 +19,9 @@ std::string CategoryKey(const std::string& category);
 // Writes a component key under HKEY_LOCAL_MACHINE with its friendly name and "File" value.
 void RegisterComponentFile(const GUID& clsid, const std::string& file);
 
+// ASCII text as wide text.
+std::wstring Widened(const std::string& ascii);
+
 // The test program's folder with its trailing backslash.
 std::string ExecutableDirectory();
 bool IsLoaded(const std::string& moduleName);

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "support/registry_sandbox.h"
+#include "support/scratch_folder.h"
+#include "support/script_names.h"
 
 namespace {
 
@@ -27,15 +29,18 @@ std::string ModulePathBesideThisProgram() {
   return folder.substr(0, folder.rfind('\\') + 1) + "Rm7731.pid";
 }
 
+std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 // Runs "regsvr32.exe <arguments>" and returns its exit code, or -1 if it did not run or end.
-long RunRegsvr32(const std::string& arguments) {
-  std::string commandLine = "regsvr32.exe " + arguments;
-  STARTUPINFOA startup = {};
+// The command line is wide, as a path typed in any script reaches the tool.
+long RunRegsvr32(const std::wstring& arguments) {
+  std::wstring commandLine = L"regsvr32.exe " + arguments;
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
-    ADD_FAILURE() << "CreateProcess(" << commandLine << ") failed with " << GetLastError();
+    ADD_FAILURE() << "CreateProcess(regsvr32.exe) failed with " << GetLastError();
     return -1;
   }
   long exitCode = -1;
@@ -43,7 +48,7 @@ long RunRegsvr32(const std::string& arguments) {
     DWORD code = 0;
     if (GetExitCodeProcess(process.hProcess, &code)) exitCode = static_cast<long>(code);
   } else {
-    ADD_FAILURE() << commandLine << " did not finish";
+    ADD_FAILURE() << "regsvr32.exe did not finish";
     TerminateProcess(process.hProcess, 1);
     WaitForSingleObject(process.hProcess, INFINITE);
   }
@@ -63,7 +68,7 @@ TEST_F(Regsvr32Client, RegistersAndUnregistersThePlugin) {
   const std::string module = ModulePathBesideThisProgram();
   ASSERT_NE(GetFileAttributesA(module.c_str()), INVALID_FILE_ATTRIBUTES) << module;
 
-  ASSERT_EQ(RunRegsvr32("/s \"" + module + "\""), 0);
+  ASSERT_EQ(RunRegsvr32(L"/s \"" + Widened(module) + L"\""), 0);
   EXPECT_EQ(RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, kPluginKey, nullptr),
             "RM7731 Identification Plugin");
   const std::string file = RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, kPluginKey, "File");
@@ -72,14 +77,33 @@ TEST_F(Regsvr32Client, RegistersAndUnregistersThePlugin) {
   EXPECT_EQ(RegistrySandbox::ReadString(HKEY_LOCAL_MACHINE, kPluginEntryKey, nullptr),
             "RM7731 Identification Plugin");
 
-  ASSERT_EQ(RunRegsvr32("/u /s \"" + module + "\""), 0);
+  ASSERT_EQ(RunRegsvr32(L"/u /s \"" + Widened(module) + L"\""), 0);
   for (const std::string& gone :
        {kPluginEntryKey, kCategoryKey, kCategoryRoot, kPluginKey, kRoot, kVarnel}) {
     EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, gone)) << gone;
   }
 
   // Nothing left to remove: DllUnregisterServer fails, and the tool reports it.
-  EXPECT_NE(RunRegsvr32("/u /s \"" + module + "\""), 0);
+  EXPECT_NE(RunRegsvr32(L"/u /s \"" + Widened(module) + L"\""), 0);
+}
+
+// The plug-in copied into a folder named in another script than the ANSI code page's: regsvr32
+// records its true path, and unregistering leaves nothing.
+// compat F23
+TEST_F(Regsvr32Client, RegistersAPluginInAFolderNamedInAnyScript) {
+  ASSERT_EQ(GetACP(), rmtest::kTestAnsiCodePage)
+      << "the rows are outside the code page only in 1252";
+  rmtest::ScratchFolder scratch;
+  for (const rmtest::ScriptName& row : rmtest::kScriptNames) {
+    SCOPED_TRACE(row.label);
+    const std::wstring module = scratch.CopyFileIn(Widened(ModulePathBesideThisProgram()),
+                                                   std::wstring(row.name) + L"\\Rm7731.pid");
+    ASSERT_EQ(RunRegsvr32(L"/s \"" + module + L"\""), 0);
+    EXPECT_EQ(RegistrySandbox::ReadWideString(HKEY_LOCAL_MACHINE, kPluginKey, L"File"), module);
+
+    ASSERT_EQ(RunRegsvr32(L"/u /s \"" + module + L"\""), 0);
+    EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_LOCAL_MACHINE, kVarnel));
+  }
 }
 
 }  // namespace

@@ -29,12 +29,20 @@ unix_folder=$prefix/drive_c/${folder#C:\\}
 unix_folder=${unix_folder//\\//}
 component='HKLM\SOFTWARE\Varnel\Component Installed\{5C1E2F7A-93B4-4D60-A1E8-3F0B6D92C415}'
 
-# The component registry as text (empty when there is none), the "File" value cut to its name.
+# A registry tree as text (empty when there is none; default SOFTWARE\Varnel, all that the
+# package writes), the "File" value cut to its name.
 registry() {
   rm -f export.reg
-  "${wine[@]}" reg export 'HKLM\SOFTWARE\Varnel' export.reg /y >/dev/null 2>&1 || return 0
+  "${wine[@]}" reg export "${1:-HKLM\SOFTWARE\Varnel}" export.reg /y >/dev/null 2>&1 || return 0
   iconv -f utf-16 -t utf-8 export.reg | tr -d '\r' | sed 's/^"File"=".*\\\\/"File"="/'
 }
+# The value exactly, as reg export writes it (backslashes doubled).
+value() {
+  rm -f export.reg
+  "${wine[@]}" reg export "$1" export.reg /y >/dev/null 2>&1 &&
+    iconv -f utf-16 -t utf-8 export.reg | tr -d '\r' | sed -n "s/^\"$2\"=//p"
+}
+components='HKLM\SOFTWARE\Varnel\Component Installed'
 disk() { find "$unix_folder" -exec stat -c '%n %s' {} + 2>/dev/null | LC_ALL=C sort; }
 msiexec() { "${wine[@]}" msiexec "$@" /qn; }
 same() { diff "$1" "$2"; }
@@ -43,13 +51,16 @@ registry >before.reg
 disk >before.disk
 # What the module writes itself, with the same width's tool.
 (cd "$bin" && "${wine[@]}" pidtool.exe register Rm7731.pid) >/dev/null 2>&1
-registry >registered.reg
+registry "$components" >registered.reg
 (cd "$bin" && "${wine[@]}" pidtool.exe unregister Rm7731.pid) >/dev/null 2>&1
 check "DllRegisterServer wrote the component" grep -q '"File"="Rm7731.pid"' registered.reg
 
 check "msiexec /i installs" msiexec /i current.msi
 registry >installed.reg
-check "the installer writes exactly what DllRegisterServer writes" same registered.reg installed.reg
+check "the installer writes exactly what DllRegisterServer writes" \
+  same registered.reg <(registry "$components")
+check "the installer remembers its folder" \
+  test "$(value 'HKLM\SOFTWARE\Varnel\Rm7731' InstallDir)" = "\"${folder//\\/\\\\}\\\\\""
 check "\"File\" names the installed module" \
   bash -c "\"\${@}\" reg query '$component' /v File | grep -qiF '$folder\\Rm7731.pid'" _ "${wine[@]}"
 check "the module is installed as built" cmp "$bin/Rm7731.pid" "$unix_folder/Rm7731.pid"
@@ -82,5 +93,27 @@ check "msiexec /x uninstalls" msiexec /x next.msi
 registry >after.reg
 check "the registry is as before" same before.reg after.reg
 check "the disk is as before" same before.disk <(disk)
+
+# Installed into a folder the user names, in scripts that the prefix's ANSI code page (1252)
+# lacks and in one it holds: "File" holds the true path, and the tool installed there finds
+# nothing wrong and creates the plug-in. The names reach Wine whole under a UTF-8 locale.
+check "the prefix's ANSI code page is 1252" \
+  bash -c '"$@" reg query "HKLM\System\CurrentControlSet\Control\Nls\CodePage" /v ACP | grep -q "1252"' \
+  _ "${wine[@]}"
+for name in 'Камера 相机' 'Café'; do
+  named_folder="C:\\$name"
+  check "msiexec /i INSTALLDIR='$named_folder' installs" msiexec /i current.msi "INSTALLDIR=$named_folder"
+  check "\"File\" holds the true path in '$named_folder'" \
+    test "$(value "$component" File)" = "\"C:\\\\$name\\\\Rm7731.pid\""
+  check "doctor in '$named_folder' finds nothing" \
+    bash -c 'cd "$1" && shift && "$@" pidtool.exe doctor | grep -q "^0 errors, 0 warnings, 0 notes"' \
+    _ "$prefix/drive_c/$name" "${wine[@]}"
+  check "products in '$named_folder' creates the plug-in" \
+    bash -c 'cd "$1" && shift && "$@" pidtool.exe products | grep -qx "  created with QXCreateInstance.*"' \
+    _ "$prefix/drive_c/$name" "${wine[@]}"
+  check "msiexec /x uninstalls from '$named_folder'" msiexec /x current.msi
+  check "the registry is as before" same before.reg <(registry)
+  check "'$named_folder' is gone" test ! -e "$prefix/drive_c/$name/Rm7731.pid"
+done
 
 finish

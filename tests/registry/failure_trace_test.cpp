@@ -80,6 +80,21 @@ TEST_F(FailureTraceTest, EachFailingCallWritesOneLine) {
        [&] { return QXDeleteRegistryValueName(HKEY_LOCAL_MACHINE, "Values", "a\nb"); },
        "Rm7731: QXDeleteRegistryValueName(HKEY_LOCAL_MACHINE\\Values, \"a?b\") failed: "
        "Windows code 2, returned QXIR_REGISTRY_ERROR (13)\n"},
+      // compat F23
+      {"file outside the code page",
+       [&] {
+         const std::string key =
+             "SOFTWARE\\Varnel\\Component Installed\\"
+             "{3F2A9C10-5B7E-4E21-9A3D-1C8E2F4B6A01}";
+         RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, key, nullptr, "Traced");
+         RegistrySandbox::WriteWideString(HKEY_LOCAL_MACHINE, key, L"File",
+                                          L"C:\\Café\\Камера\\\U0001D11E.dll");
+         void* object = nullptr;
+         return QXCreateInstance(kUnknownClsid, nullptr, 0, IID_IUnknown, &object);
+       },
+       "Rm7731: QXCreateInstance({3F2A9C10-5B7E-4E21-9A3D-1C8E2F4B6A01}, C:\\Caf\xE9\\"
+       "<U+041A><U+0430><U+043C><U+0435><U+0440><U+0430>\\<U+1D11E>.dll) failed: Windows code "
+       "126, returned QXIR_LOADLIBRARY_FAILED (1)\n"},
       {"success",
        [&] {
          return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Values", "Note", buffer,

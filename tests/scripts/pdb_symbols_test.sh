@@ -28,7 +28,7 @@ Rm7731.pid|rm::OnProcessAttach|src/module/module_state.cpp|void OnProcessAttach(
 Rm7731.pid|DllRegisterServer|src/module/server_exports.cpp|STDAPI DllRegisterServer(
 Rm7731.pid|QXConvertCLSIDToString|src/components/component_key_names_exports.cpp|tagQXINTRFCRESULT QXConvertCLSIDToString(
 Rm7731.pid|rm::`anonymous namespace'"'"'::Win32Services::GetClassDevs|src/identification/win32_device_services.cpp|HDEVINFO GetClassDevs(
-pidtool.exe|main|tools/pidtool/main.cpp|int main(
+pidtool.exe|wmain|tools/pidtool/main.cpp|extern "C" int wmain(
 pidtool.exe|pidtool::`anonymous namespace'"'"'::FindCommand|tools/pidtool/cli/command_line.cpp|const CommandSpec* FindCommand(
 '
 
@@ -56,13 +56,13 @@ for image in Rm7731.pid pidtool.exe; do
   # The x86 tool is compiled by GCC, which writes no CodeView: its PDB holds the public symbols
   # lld makes of the image's symbol table, so a debugger names external functions, without lines.
   if [ "$image" = pidtool.exe ] && llvm-readobj --file-headers "$image" | grep -q 'IMAGE_FILE_MACHINE_I386'; then
-    record=$(llvm-pdbutil dump -publics "$pdb" | grep -F -A1 'S_PUB32 [size = 20] `_main`' | tail -n 1)
+    record=$(llvm-pdbutil dump -publics "$pdb" | grep -F -A1 'S_PUB32 [size = 24] `_wmain`' | tail -n 1)
     offset=$(sed -n 's/.*addr = 0001:\([0-9]*\).*/\1/p' <<<"$record")
     if [ -z "$offset" ]; then
-      fail "$pdb has no public symbol _main"
+      fail "$pdb has no public symbol _wmain"
     else
       name=$(symbolize "$image" $(($(section_base "$image" 1) + offset + 4)) | head -n 1)
-      [ "$name" = main ] && pass || fail "$image: an address inside _main resolves to '$name'"
+      [ "$name" = wmain ] && pass || fail "$image: an address inside _wmain resolves to '$name'"
     fi
     continue
   fi

@@ -157,6 +157,29 @@ void RegistrySandbox::WriteUnterminatedString(HKEY root, const std::string& path
   RegCloseKey(key);
 }
 
+std::wstring RegistrySandbox::ReadWideString(HKEY root, const std::string& path,
+                                             const wchar_t* name) {
+  wchar_t text[4096] = {};
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  if (RegGetValueW(root, std::wstring(path.begin(), path.end()).c_str(), name, RRF_RT_REG_SZ,
+                   nullptr, text, &size) != ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return text;
+}
+
+void RegistrySandbox::WriteWideString(HKEY root, const std::string& path, const wchar_t* name,
+                                      const std::wstring& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  EXPECT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 void RegistrySandbox::WriteDword(HKEY root, const std::string& path, const char* name,
                                  DWORD value) {
   WriteRaw(root, path, name, REG_DWORD, &value, sizeof(value));

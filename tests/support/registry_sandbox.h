@@ -43,6 +43,11 @@ class RegistrySandbox {
   static void WriteUnterminatedString(HKEY root, const std::string& path, const char* name,
                                       const std::string& text);
   static void WriteDword(HKEY root, const std::string& path, const char* name, DWORD value);
+  // A REG_SZ as the wide calls hold it, whatever characters it has; "<missing>" when it
+  // cannot be read.
+  static std::wstring ReadWideString(HKEY root, const std::string& path, const wchar_t* name);
+  static void WriteWideString(HKEY root, const std::string& path, const wchar_t* name,
+                              const std::wstring& text);
   static void CreateKey(HKEY root, const std::string& path);
   static std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
 

@@ -60,4 +60,14 @@ std::string ScratchFolder::CopyFileIn(const std::string& source,
   return target;
 }
 
+std::wstring ScratchFolder::CopyFileIn(const std::wstring& source,
+                                       const std::wstring& relativePath) const {
+  const std::wstring target = std::wstring(path_.begin(), path_.end()) + L"\\" + relativePath;
+  CreateParentFolders(target);
+  EXPECT_TRUE(CopyFileW(source.c_str(), target.c_str(), FALSE))
+      << "cannot copy a file to " << std::filesystem::path(target).u8string() << ": error "
+      << GetLastError();
+  return target;
+}
+
 }  // namespace rmtest

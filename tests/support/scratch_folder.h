@@ -22,6 +22,8 @@ class ScratchFolder {
   void WriteFile(const std::string& relativePath, const std::string& text) const;
   // Copies an existing file to `relativePath` below the folder; returns the copy's path.
   std::string CopyFileIn(const std::string& source, const std::string& relativePath) const;
+  // The same for names the ANSI code page may not hold.
+  std::wstring CopyFileIn(const std::wstring& source, const std::wstring& relativePath) const;
 
  private:
   std::string path_;

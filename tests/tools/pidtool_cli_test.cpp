@@ -167,7 +167,7 @@ TEST(PidtoolFailures, AreJsonObjectsOnStdoutAndOneLineOnStderr) {
        "\"ERROR_MOD_NOT_FOUND\""},
       {{"--json", "register", "pidtool_no_such_module.dll"},
        1,
-       "there is no such file (LoadLibraryA failed with ERROR_MOD_NOT_FOUND (126))",
+       "there is no such file (LoadLibraryW failed with ERROR_MOD_NOT_FOUND (126))",
        "126",
        "\"ERROR_MOD_NOT_FOUND\""},
       {{"--json", "register", "pidtool_fixture_plain.dll"},
@@ -216,10 +216,10 @@ TEST(PidtoolLoadFailures, SayWhyTheModuleDoesNotLoad) {
     std::string says;
     const char* code;
   } cases[] = {
-      {"pidtool_no_such_module.dll", "there is no such file (LoadLibraryA failed with", "126"},
+      {"pidtool_no_such_module.dll", "there is no such file (LoadLibraryW failed with", "126"},
       {kText, "it is no loadable module: no MZ header", "193"},
       {"pidtool_fixture_other_width.dll",
-       "a process loads only modules of its own width (LoadLibraryA failed with "
+       "a process loads only modules of its own width (LoadLibraryW failed with "
        "ERROR_BAD_EXE_FORMAT (193)); " +
            otherTool,
        "193"},
@@ -264,6 +264,34 @@ TEST(PidtoolVersion, NamesTheToolAndTheLoadedModuleWithOneVersion) {
   EXPECT_NE(out.find("\\Rm7731.pid)\n"), std::string::npos) << out;
   EXPECT_NE(RunPidtool({"--json", "--version"}).out.find("\"version\": \"" + version + ".0\""),
             std::string::npos);
+}
+
+// The shipped tool carries an application manifest (resource type 24, id 1) that asks for no
+// elevation, so that Windows never moves its writes to HKEY_LOCAL_MACHINE into a user's
+// VirtualStore, and declares Windows 7 to 11.
+// compat F24
+TEST(PidtoolManifest, AsksForNoElevationAndDeclaresWindows7To11) {
+  HMODULE tool = LoadLibraryExA("pidtool.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(tool, nullptr) << GetLastError();
+  const HRSRC found = FindResourceA(tool, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  const HGLOBAL loaded = found != nullptr ? LoadResource(tool, found) : nullptr;
+  const std::string manifest =
+      loaded != nullptr
+          ? std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(tool, found))
+          : std::string();
+  FreeLibrary(tool);
+  ASSERT_FALSE(manifest.empty()) << "pidtool.exe has no manifest resource";
+  EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"),
+            std::string::npos)
+      << manifest;
+  for (const char* windows : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",     // 7
+                              "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",     // 8
+                              "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",     // 8.1
+                              "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {  // 10 and 11
+    EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + windows + "\"/>"),
+              std::string::npos)
+        << windows;
+  }
 }
 
 }  // namespace

@@ -128,6 +128,23 @@ TEST(DoctorChecks, FindEachFaultOnceAtItsKey) {
          t.Key(t.Machine(), kA)->values[1] = Text("File", "C:\\" + std::string(300, 'x'));
        },
        {"no-file " + a}},
+      // QXCreateInstance reads 259 UTF-16 characters: not bytes of UTF-8, not code points.
+      // compat F23
+      {"File of 203 characters in two bytes of UTF-8 each",
+       [](Snapshot& t) {
+         std::string path = "C:\\";
+         for (int i = 0; i < 200; ++i) path += "\u0416";
+         t.Key(t.Machine(), kA)->values[1] = Text("File", path);
+         t.s.files[path] = Snapshot::Module();
+       },
+       {}},
+      {"File of 129 characters outside the BMP, two UTF-16 units each",
+       [](Snapshot& t) {
+         std::string path = "C:\\";
+         for (int i = 0; i < 129; ++i) path += "\U0001D11E";
+         t.Key(t.Machine(), kA)->values[1] = Text("File", path);
+       },
+       {"no-file " + a}},
       {"no PE image", [](Snapshot& t) { t.File().readable = false; }, {"not-a-module " + a}},
       {"other machine", [](Snapshot& t) { t.File().image.machine = 0xAA64; }, {"wrong-width " + a}},
       {"a program", [](Snapshot& t) { t.File().image.isDll = false; }, {"not-a-dll " + a}},

@@ -39,6 +39,17 @@ const std::string kClassObjectInData = "{D0C70000-0000-4000-8000-000000000012}";
 const std::string kUnterminated = "{D0C70000-0000-4000-8000-000000000013}";
 const std::string kOtherViewOnly = "{D0C70000-0000-4000-8000-000000000014}";
 const std::string kMissingImport = "{D0C70000-0000-4000-8000-000000000015}";
+// Where registry virtualization writes what a 32-bit program that is not elevated writes under
+// HKEY_LOCAL_MACHINE\SOFTWARE\Varnel: on 64-bit Windows (the prefixes of both trees here) below
+// WOW6432Node, on 32-bit Windows not. The store is shared by both widths: it is named without
+// redirection (KEY_WOW64_64KEY), which Wine would apply to a 32-bit program's "WOW6432Node".
+const char kVirtualStoreParent[] = "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE";
+std::string VirtualStoreName() {
+  BOOL wow64 = FALSE;
+  const bool system64 =
+      sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+  return system64 ? "WOW6432Node\\Varnel" : "Varnel";
+}
 // The machine tree of the other width (on a system with one view, the flag changes nothing).
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 // Object identifiers: X is shared by two names, Y by none, Z is the per-user one of "a".
@@ -152,6 +163,10 @@ struct Expected {
   HKEY root = HKEY_LOCAL_MACHINE;
 };
 
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 // The line of a finding: "severity [code] KEY: ...".
 bool HasFinding(const std::string& out, const Expected& expected) {
   const std::string line =
@@ -182,6 +197,12 @@ class PidtoolDoctor : public ::testing::Test {
         ERROR_SUCCESS) {
       RegDeleteTreeA(software, "Varnel");
       RegCloseKey(software);
+    }
+    HKEY store = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kVirtualStoreParent, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                      &store) == ERROR_SUCCESS) {
+      RegDeleteTreeA(store, VirtualStoreName().c_str());
+      RegCloseKey(store);
     }
   }
 
@@ -391,6 +412,27 @@ TEST_F(PidtoolDoctor, TurnsHostileNamesAndModulesIntoFindingsAndGoesOn) {
       }
     }
   }
+}
+
+// `pidtool register` run by a user who is not elevated, had the tool no manifest: Windows would
+// write the registration into the user's VirtualStore, where no host looks.
+TEST_F(PidtoolDoctor, NamesARegistrationThatVirtualizationHidInTheVirtualStore) {
+  const std::string key = std::string(kVirtualStoreParent) + "\\" + VirtualStoreName() +
+                          "\\Component Installed\\" + kPluginClsid;
+  const std::string file = BesideThisProgram("Rm7731.pid");
+  Write(HKEY_CURRENT_USER, key, "File", REG_SZ, file.c_str(), static_cast<DWORD>(file.size() + 1),
+        KEY_WOW64_64KEY);
+  const ToolRun run = RunPidtool({"doctor"});
+  EXPECT_EQ(run.exitCode, 1u) << run.out;
+  EXPECT_EQ(LineCount(run.out), 2) << run.out;
+  EXPECT_TRUE(Contains(run.out, "error [virtualized-registration] HKEY_CURRENT_USER\\" + key +
+                                    ": a registration of " + kPluginClsid))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out,
+                       "from an elevated command prompt (Run as administrator), then "
+                       "remove this copy: reg delete \"HKCU\\" +
+                           key + "\" /f.\n"))
+      << run.out;
 }
 
 TEST_F(PidtoolDoctor, RefusesUnknownOptionsWithStatusTwo) {

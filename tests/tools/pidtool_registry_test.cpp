@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "support/registry_sandbox.h"
+#include "support/scratch_folder.h"
+#include "support/script_names.h"
 #include "tools/tool_runner.h"
 
 namespace rmtest {
@@ -56,6 +60,27 @@ void WriteDword(const std::string& path, const char* name, DWORD value) {
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// `text` as pidtool's JSON writes it: ASCII, every other character as \uXXXX.
+std::string JsonText(const std::wstring& text) {
+  std::string json;
+  for (const wchar_t c : text) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
+    json += c == L'\\' ? "\\\\" : c < 0x80 ? std::string(1, static_cast<char>(c)) : escaped;
+  }
+  return json;
+}
+
+// `text` as the tool's redirected text output shows it: in the ANSI code page, '?' for a
+// character that the code page lacks.
+std::string Shown(const std::wstring& text) {
+  std::string shown(text.size() * 2 + 1, '\0');
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, &shown[0],
+                                         static_cast<int>(shown.size()), nullptr, nullptr);
+  shown.resize(length > 0 ? static_cast<std::size_t>(length) - 1 : 0);
+  return shown;
 }
 
 // Starts and ends every case with no trace of the plug-in or the broken component, whatever
@@ -141,6 +166,85 @@ TEST_F(PidtoolInTheRealRegistry, RunsTheMainJobAndLeavesTheRegistryClean) {
   run = RunPidtool({"list"});
   EXPECT_EQ(run.exitCode, 1u) << run.out;
   EXPECT_TRUE(Contains(run.err, "QXEnumComponents returned QXIR_KEY_NOT_FOUND (5)")) << run.err;
+}
+
+// pidtool and the module installed together in a folder named in any script, run as a script
+// runs them, with the module's full path: the full registration records, shows and loads the
+// true path, the counted one (a bare name) is found beside the host in that folder, doctor
+// finds nothing wrong, and unregistering leaves nothing. Text output shows the path as the
+// ANSI code page can, --json exactly.
+// compat F23
+TEST_F(PidtoolInTheRealRegistry, RunsTheMainJobFromAFolderNamedInAnyScript) {
+  ASSERT_EQ(GetACP(), kTestAnsiCodePage) << "the rows are outside the code page only in 1252";
+  ScratchFolder scratch;
+  for (const ScriptName& row : kScriptNames) {
+    SCOPED_TRACE(row.label);
+    const std::wstring folder = std::wstring(row.name) + L"\\";
+    const std::wstring tool =
+        scratch.CopyFileIn(WideText(BesideThisProgram("pidtool.exe")), folder + L"pidtool.exe");
+    const std::wstring module =
+        scratch.CopyFileIn(WideText(BesideThisProgram("Rm7731.pid")), folder + L"Rm7731.pid");
+    const std::string file = Utf8Text(module);
+
+    ToolRun run = RunPidtool({"register", "--json", file}, tool);
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_TRUE(Contains(run.out, "\"module\": \"" + JsonText(module) + "\"")) << run.out;
+    EXPECT_EQ(
+        RegistrySandbox::ReadWideString(HKEY_LOCAL_MACHINE, ComponentKey(kPluginClsid), L"File"),
+        module);
+    run = RunPidtool({"show", kPluginClsid}, tool);
+    EXPECT_TRUE(Contains(run.out, "File           " + Shown(module) + "\n")) << run.out;
+    run = RunPidtool({"show", "--json", kPluginClsid}, tool);
+    EXPECT_TRUE(Contains(run.out, "\"data\": \"" + JsonText(module) + "\"")) << run.out;
+    for (const char* form : {"full path", "bare name"}) {
+      SCOPED_TRACE(form);
+      run = RunPidtool({"products"}, tool);
+      EXPECT_EQ(run.exitCode, 0u) << run.err;
+      EXPECT_TRUE(Contains(run.out, "created with QXCreateInstance")) << run.out;
+      run = RunPidtool({"doctor", "--load"}, tool);
+      EXPECT_EQ(run.exitCode, 0u) << run.out;
+      EXPECT_TRUE(Contains(run.out, "0 errors, 0 warnings, ")) << run.out;
+      // The counted form's "File", which the host's folder resolves.
+      WriteString(ComponentKey(kPluginClsid), "File", "Rm7731.pid");
+    }
+    EXPECT_TRUE(Contains(run.out, "note [bare-file]")) << run.out;
+
+    // A name the module takes in the ANSI code page is refused, never passed on with '?'.
+    const bool inCodePage = Shown(row.name).find('?') == std::string::npos;
+    run = RunPidtool({"id", kPluginClsid, Utf8Text(row.name)}, tool);
+    EXPECT_EQ(run.exitCode, inCodePage ? 0u : 2u) << run.err;
+
+    run = RunPidtool({"unregister", file}, tool);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_FALSE(KeyExists(kVendorKey));
+
+    const std::wstring missing = WideText(scratch.path()) + L"\\" + folder + L"missing.pid";
+    run = RunPidtool({"register", "--json", Utf8Text(missing)}, tool);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_TRUE(Contains(
+        run.out, "\"error\": \"cannot load '" + JsonText(missing) + "': there is no such file"))
+        << run.out;
+  }
+}
+
+// HKEY_LOCAL_MACHINE refuses a user who is not elevated, as this key refuses every writer: the
+// failure says to run elevated.
+TEST_F(PidtoolInTheRealRegistry, ARegistrationRefusedWritingSaysToRunElevated) {
+  RegisterByHand(kPluginClsid, "RM7731 Identification Plugin", BesideThisProgram("Rm7731.pid"));
+  for (const std::string& key : {ComponentKey(kPluginClsid), CategoryEntryKey(kPluginClsid)})
+    RegistrySandbox::SetKeySecurity(HKEY_LOCAL_MACHINE, key, kReadOnly);
+  for (const char* command : {"register", "unregister"}) {
+    const ToolRun run = RunPidtool({command, "Rm7731.pid"});
+    EXPECT_EQ(run.exitCode, 1u) << command;
+    EXPECT_EQ(LineCount(run.err), 1) << run.err;
+    EXPECT_TRUE(Contains(run.err, "failed with E_ACCESSDENIED (0x80070005)")) << run.err;
+    EXPECT_TRUE(Contains(run.err,
+                         "write HKEY_LOCAL_MACHINE: run pidtool from an elevated "
+                         "command prompt (Run as administrator)"))
+        << run.err;
+  }
+  for (const std::string& key : {ComponentKey(kPluginClsid), CategoryEntryKey(kPluginClsid)})
+    RegistrySandbox::RestoreAccess(HKEY_LOCAL_MACHINE, key);
 }
 
 TEST_F(PidtoolInTheRealRegistry, PrintsTheMainJobAsJson) {

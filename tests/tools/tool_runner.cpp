@@ -7,14 +7,14 @@
 namespace rmtest {
 namespace {
 
-std::string Quoted(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string quoted = "\"";
-  for (char c : argument) {
-    if (c == '"') quoted += '\\';
+std::wstring Quoted(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  for (wchar_t c : argument) {
+    if (c == L'"') quoted += L'\\';
     quoted += c;
   }
-  return quoted + "\"";
+  return quoted + L"\"";
 }
 
 // An inheritable scratch file that the child writes to and that is read back afterwards.
@@ -56,9 +56,25 @@ class CaptureFile {
 
 }  // namespace
 
-ToolRun RunPidtool(const std::vector<std::string>& arguments) {
-  std::string commandLine = "pidtool.exe";
-  for (const std::string& argument : arguments) commandLine += " " + Quoted(argument);
+std::wstring WideText(const std::string& utf8) {
+  std::wstring wide(utf8.size() + 1, L'\0');
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? static_cast<std::size_t>(length) - 1 : 0);
+  return wide;
+}
+
+std::string Utf8Text(const std::wstring& wide) {
+  std::string utf8(wide.size() * 3 + 1, '\0');
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0],
+                                         static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(length > 0 ? static_cast<std::size_t>(length) - 1 : 0);
+  return utf8;
+}
+
+ToolRun RunPidtool(const std::vector<std::string>& arguments, const std::wstring& program) {
+  std::wstring commandLine = Quoted(program);
+  for (const std::string& argument : arguments) commandLine += L" " + Quoted(WideText(argument));
 
   CaptureFile out("out");
   CaptureFile err("err");
@@ -67,18 +83,16 @@ ToolRun RunPidtool(const std::vector<std::string>& arguments) {
     ADD_FAILURE() << "cannot create the capture files";
     return run;
   }
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = out.handle();
   startup.hStdError = err.handle();
   PROCESS_INFORMATION process{};
-  std::vector<char> writable(commandLine.begin(), commandLine.end());
-  writable.push_back('\0');
-  if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &process)) {
-    ADD_FAILURE() << "cannot start " << commandLine << ": error " << GetLastError();
+    ADD_FAILURE() << "cannot start " << Utf8Text(commandLine) << ": error " << GetLastError();
     return run;
   }
   WaitForSingleObject(process.hProcess, 120000);

@@ -9,6 +9,7 @@
 
 #include "cli/command_line.h"
 #include "cli/reporting.h"
+#include "cli/text_format.h"
 #include "cli/version_text.h"
 
 namespace pidtool {
@@ -20,15 +21,15 @@ int Main(const std::vector<std::string>& words) {
     case ParsedCommandLine::Action::ShowHelp: {
       const std::string help =
           parsed.command != nullptr ? CommandHelp(*parsed.command) : ToolHelp();
-      std::fputs(help.c_str(), stdout);
+      PrintOut(help);
       return kExitSuccess;
     }
     case ParsedCommandLine::Action::ShowVersion:
-      std::fputs(VersionText(parsed.json).c_str(), stdout);
+      PrintOut(VersionText(parsed.json));
       return kExitSuccess;
     case ParsedCommandLine::Action::BadUsage: {
       if (parsed.command != nullptr) return BadArguments(parsed, parsed.error);
-      std::fprintf(stderr, "pidtool: %s\n%s", parsed.error.c_str(), ToolUsage().c_str());
+      PrintError("pidtool: " + parsed.error + "\n" + ToolUsage());
       if (parsed.json) {
         JsonWriter json;
         WriteProblemJson(json, Problem{parsed.error, FailureCode{}});
@@ -49,9 +50,13 @@ int Main(const std::vector<std::string>& words) {
 }  // namespace
 }  // namespace pidtool
 
-int main(int argc, char** argv) {
+// The command line is read wide (the program is linked with -municode), so that a path or name
+// typed in any script reaches the tool whole, whatever the ANSI code page holds.
+extern "C" int wmain(int argc, wchar_t** argv) {
   try {
-    return pidtool::Main(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> words;
+    for (int index = 1; index < argc; ++index) words.push_back(pidtool::Utf8(argv[index]));
+    return pidtool::Main(words);
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "pidtool: %s\n", failure.what());
     return pidtool::kExitFailure;

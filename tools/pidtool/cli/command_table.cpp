@@ -22,7 +22,7 @@ const std::vector<CommandSpec> kCommands = {
      1,
      1,
      "call a module's DllRegisterServer",
-     "Loads the module file with LoadLibraryA, calls its DllRegisterServer export and\n"
+     "Loads the module file with LoadLibraryW, calls its DllRegisterServer export and\n"
      "reports the HRESULT by name and number. If DllRegisterServer fails, the module's\n"
      "DllUnregisterServer is called to take back what it may have written. The module is\n"
      "always unloaded again. A file that cannot be loaded, or that has no DllRegisterServer\n"
@@ -35,7 +35,7 @@ const std::vector<CommandSpec> kCommands = {
      1,
      1,
      "call a module's DllUnregisterServer",
-     "Loads the module file with LoadLibraryA, calls its DllUnregisterServer export and\n"
+     "Loads the module file with LoadLibraryW, calls its DllUnregisterServer export and\n"
      "reports the HRESULT by name and number. The module is always unloaded again.\n",
      {},
      RunRegistration},

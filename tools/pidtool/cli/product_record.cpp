@@ -30,7 +30,7 @@ DecodedProduct DecodeProduct(const ProductInfo& info) {
   product.productKind = info.productKind;
   product.kind = KindOf(info.productKind);
   product.active = (info.flags & kProductInfoActive) != 0;
-  if (info.productName != nullptr) product.productName = info.productName;
+  if (info.productName != nullptr) product.productName = AnsiToUtf8(info.productName);
   product.driverMajor = info.driverVersion.major;
   product.driverMinor = info.driverVersion.minor;
   product.driverBuild = info.driverVersion.build;
@@ -74,7 +74,7 @@ void WriteProductJson(JsonWriter& json, const DecodedProduct& product) {
   json.Key("kind").Number(product.kind);
   json.Key("productKind").Number(product.productKind);
   json.Key("active").Bool(product.active);
-  json.Key("productName").String(AnsiToUtf8(product.productName));
+  json.Key("productName").String(product.productName);
   json.Key("driverVersion").String(DriverVersionText(product));
   json.Key("languages").BeginArray();
   for (const std::string& tag : product.languages) json.String(tag);

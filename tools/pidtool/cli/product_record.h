@@ -17,7 +17,7 @@ struct DecodedProduct {
   std::uint32_t productKind = 0;  // as reported
   int kind = 0;                   // 1 or 2 from productKind, 0 when it is neither
   bool active = false;            // the driver is loaded
-  std::string productName;        // ANSI, possibly empty
+  std::string productName;        // UTF-8, possibly empty
   std::int32_t driverMajor = 0;
   std::int32_t driverMinor = 0;
   std::int32_t driverBuild = 0;

@@ -7,18 +7,35 @@
 
 namespace pidtool {
 
-void PrintOut(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+namespace {
+
+void Print(std::FILE* stream, DWORD standardHandle, const std::string& text) {
+  std::fflush(stream);
+  const HANDLE handle = GetStdHandle(standardHandle);
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = Wide(text);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  const std::string shown = Utf8ToAnsiShown(text);
+  std::fwrite(shown.data(), 1, shown.size(), stream);
+  std::fflush(stream);
 }
 
+}  // namespace
+
+void PrintOut(const std::string& text) { Print(stdout, STD_OUTPUT_HANDLE, text); }
+
+void PrintError(const std::string& text) { Print(stderr, STD_ERROR_HANDLE, text); }
+
 void NoteFailure(const CommandSpec& command, const Problem& problem) {
-  std::fprintf(stderr, "pidtool %s: %s\n", command.name, problem.what.c_str());
-  std::fflush(stderr);
+  PrintError(std::string("pidtool ") + command.name + ": " + problem.what + "\n");
 }
 
 void WriteProblemJson(JsonWriter& json, const Problem& problem) {
-  json.BeginObject().Key("error").String(AnsiToUtf8(problem.what)).Key("code");
+  json.BeginObject().Key("error").String(problem.what).Key("code");
   if (problem.code.known) {
     json.Unsigned(problem.code.number);
   } else {
@@ -52,15 +69,19 @@ int Failure(const ParsedCommandLine& parsed, const Problem& problem) {
 
 int BadArguments(const ParsedCommandLine& parsed, const std::string& what) {
   const CommandSpec& command = *parsed.command;
-  std::fprintf(stderr, "pidtool %s: %s\n%s", command.name, what.c_str(),
-               CommandUsage(command).c_str());
-  std::fflush(stderr);
+  PrintError(std::string("pidtool ") + command.name + ": " + what + "\n" + CommandUsage(command));
   if (parsed.json) {
     JsonWriter json;
     WriteProblemJson(json, Problem{what, FailureCode{}});
     PrintOut(json.Text());
   }
   return kExitBadUsage;
+}
+
+int UnpassableName(const ParsedCommandLine& parsed, const char* what, const std::string& name) {
+  return BadArguments(parsed, std::string("the ") + what + " name '" + name +
+                                  "' holds characters that the ANSI code page lacks, and "
+                                  "Rm7731.pid takes names in that code page");
 }
 
 bool GuidArgument(const ParsedCommandLine& parsed, std::size_t index, const char* what, GUID* guid,

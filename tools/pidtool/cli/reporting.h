@@ -14,8 +14,11 @@
 
 namespace pidtool {
 
-// Writes `text` to stdout as it stands.
+// Write UTF-8 `text` to stdout or stderr as the console can show it: to a console as wide text,
+// every character whole; redirected, in the ANSI code page, with '?' for a character it lacks
+// (--json, which is ASCII, carries such text exactly).
 void PrintOut(const std::string& text);
+void PrintError(const std::string& text);
 
 // A failure: the line that says what was being done and what went wrong, and the result to blame.
 struct Problem {
@@ -37,6 +40,10 @@ void WriteProblemsJson(JsonWriter& json, const std::vector<Problem>& problems);
 // Prints "pidtool <command>: <what>" and the command's usage on stderr and, with --json, the
 // problem as a JSON object on stdout; returns kExitBadUsage.
 int BadArguments(const ParsedCommandLine& parsed, const std::string& what);
+
+// For a name the module must take in the ANSI code page, which lacks one of its characters:
+// prints that as bad arguments ("the <what> name '<name>' ...") and returns kExitBadUsage.
+int UnpassableName(const ParsedCommandLine& parsed, const char* what, const std::string& name);
 
 // Reads argument `index` of the command as a CLSID or object identifier; on bad text prints
 // the usage (naming `what`) and returns false with *status set to kExitBadUsage.

@@ -21,23 +21,26 @@ struct ModuleVersion {
   std::string version;  // "1.0.0.0", or empty without a version resource
 };
 
-// The tool imports Rm7731.pid, so the loader has already picked the file: name that one.
+// The tool imports Rm7731.pid, so the loader has already picked the file: name that one, by
+// its wide path, whatever the folder's name holds.
 ModuleVersion LoadedModuleVersion() {
   ModuleVersion module;
-  char path[MAX_PATH];
-  const HMODULE handle = GetModuleHandleA("Rm7731.pid");
-  const DWORD length = handle != nullptr ? GetModuleFileNameA(handle, path, MAX_PATH) : 0;
-  if (length == 0 || length >= MAX_PATH) return module;
-  module.path.assign(path, length);
+  std::vector<wchar_t> path(32768);
+  const HMODULE handle = GetModuleHandleW(L"Rm7731.pid");
+  const DWORD length =
+      handle != nullptr ? GetModuleFileNameW(handle, path.data(), static_cast<DWORD>(path.size()))
+                        : 0;
+  if (length == 0 || length >= path.size()) return module;
+  module.path = Utf8(path.data(), length);
 
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  const DWORD size = GetFileVersionInfoSizeW(path.data(), &ignored);
   if (size == 0) return module;
   std::vector<char> block(size);
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixedSize = 0;
-  if (GetFileVersionInfoA(path, 0, size, block.data()) &&
-      VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
+  if (GetFileVersionInfoW(path.data(), 0, size, block.data()) &&
+      VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
       fixedSize >= sizeof(VS_FIXEDFILEINFO)) {
     module.version =
         Printf("%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
@@ -54,7 +57,7 @@ std::string VersionText(bool json) {
     JsonWriter writer;
     writer.BeginObject().Key("pidtool").String(kToolVersion).Key("module").BeginObject();
     writer.Key("file");
-    module.path.empty() ? writer.Null() : writer.String(AnsiToUtf8(module.path));
+    module.path.empty() ? writer.Null() : writer.String(module.path);
     writer.Key("version");
     module.version.empty() ? writer.Null() : writer.String(module.version);
     return writer.EndObject().EndObject().Text();

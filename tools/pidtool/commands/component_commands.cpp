@@ -51,9 +51,9 @@ std::string ShowJson(const std::string& clsidText, const std::string& keyName,
       .Key("clsid")
       .String(clsidText)
       .Key("key")
-      .String("HKEY_LOCAL_MACHINE\\" + AnsiToUtf8(keyName))
+      .String("HKEY_LOCAL_MACHINE\\" + keyName)
       .Key("friendlyName")
-      .String(AnsiToUtf8(name));
+      .String(name);
   for (const auto& [key, valueName] :
        {std::pair{"file", rm::kFileValueName}, std::pair{"refCount", rm::kRefCountValueName}}) {
     const RegistryValue* value = FindValue(contents, valueName);
@@ -69,7 +69,7 @@ std::string ShowJson(const std::string& clsidText, const std::string& keyName,
     if (!IsRegistrationValue(value)) WriteRegistryValueJson(json, value);
   }
   json.EndArray().Key("subKeys").BeginArray();
-  for (const std::string& subKey : contents.subKeys) json.String(AnsiToUtf8(subKey));
+  for (const std::string& subKey : contents.subKeys) json.String(subKey);
   json.EndArray().EndObject();
   return json.Text();
 }
@@ -102,9 +102,11 @@ std::string ShowText(const std::string& clsidText, const std::string& keyName,
 int RunList(const ParsedCommandLine& parsed) {
   const CommandSpec& command = *parsed.command;
   const std::string category = parsed.arguments.empty() ? kDefaultCategory : parsed.arguments[0];
+  std::string ansiCategory;
+  if (!Utf8ToAnsi(category, &ansiCategory)) return UnpassableName(parsed, "category", category);
 
   std::vector<GUID> clsids;
-  const tagQXINTRFCRESULT listed = ComponentsOfCategory(category, &clsids);
+  const tagQXINTRFCRESULT listed = ComponentsOfCategory(ansiCategory, &clsids);
   if (listed != QXIR_SUCCESS) {
     return Failure(parsed, {"listing the components of category '" + category +
                                 "' failed: " + Returned("QXEnumComponents", listed),
@@ -113,7 +115,7 @@ int RunList(const ParsedCommandLine& parsed) {
 
   std::vector<Problem> problems;
   JsonWriter json;
-  json.BeginObject().Key("category").String(AnsiToUtf8(category)).Key("components").BeginArray();
+  json.BeginObject().Key("category").String(category).Key("components").BeginArray();
   std::string text =
       Printf("Category %s: %lu component%s\n", category.c_str(),
              static_cast<unsigned long>(clsids.size()), clsids.size() == 1 ? "" : "s");
@@ -130,7 +132,7 @@ int RunList(const ParsedCommandLine& parsed) {
     text += "  " + clsidText + "  " + (named == QXIR_SUCCESS ? name : "(no friendly name)") + "\n";
     json.BeginObject().Key("clsid").String(clsidText).Key("friendlyName");
     if (named == QXIR_SUCCESS) {
-      json.String(AnsiToUtf8(name));
+      json.String(name);
     } else {
       json.Null();
     }

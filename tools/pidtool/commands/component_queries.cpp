@@ -4,13 +4,13 @@
 
 namespace pidtool {
 
-tagQXINTRFCRESULT ComponentsOfCategory(const std::string& category, std::vector<GUID>* clsids) {
+tagQXINTRFCRESULT ComponentsOfCategory(const std::string& ansiCategory, std::vector<GUID>* clsids) {
   unsigned long count = 0;
-  tagQXINTRFCRESULT result = QXEnumComponents(category.c_str(), nullptr, &count);
+  tagQXINTRFCRESULT result = QXEnumComponents(ansiCategory.c_str(), nullptr, &count);
   if (result != QXIR_SUCCESS) return result;
   clsids->assign(count, GUID{});
   if (count == 0) return result;
-  result = QXEnumComponents(category.c_str(), clsids->data(), &count);
+  result = QXEnumComponents(ansiCategory.c_str(), clsids->data(), &count);
   if (result == QXIR_SUCCESS && count < clsids->size()) clsids->resize(count);
   return result;
 }

@@ -11,10 +11,11 @@
 
 namespace pidtool {
 
-// The CLSIDs of a category's components, in the registry's order (QXEnumComponents).
-tagQXINTRFCRESULT ComponentsOfCategory(const std::string& category, std::vector<GUID>* clsids);
+// The CLSIDs of a category's components, in the registry's order (QXEnumComponents). The
+// category's name is in the ANSI code page, as the library takes it.
+tagQXINTRFCRESULT ComponentsOfCategory(const std::string& ansiCategory, std::vector<GUID>* clsids);
 
-// The component's friendly name (QXGetComponentFriendlyName).
+// The component's friendly name (QXGetComponentFriendlyName), as UTF-8.
 tagQXINTRFCRESULT ComponentFriendlyName(const GUID& clsid, std::string* name);
 
 // The component key's path below HKEY_LOCAL_MACHINE (QXQueryRegistrySubKeyNameForComponent).

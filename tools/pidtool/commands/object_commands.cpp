@@ -19,7 +19,7 @@ void PrintObject(const ParsedCommandLine& parsed, const std::string& clsid, cons
         .Key("clsid")
         .String(clsid)
         .Key("objectName")
-        .String(AnsiToUtf8(name))
+        .String(name)
         .Key("objectId")
         .String(objectId)
         .EndObject();
@@ -37,6 +37,8 @@ int RunObjectId(const ParsedCommandLine& parsed) {
   if (!GuidArgument(parsed, 0, "a CLSID", &clsid, &status)) return status;
   const std::string& objectName = parsed.arguments[1];
   if (objectName.empty()) return BadArguments(parsed, "the object name is empty");
+  std::string ansiName;
+  if (!Utf8ToAnsi(objectName, &ansiName)) return UnpassableName(parsed, "object", objectName);
   const std::string clsidText = FormatGuid(clsid);
 
   // Assigning writes into the component's key; a component that is not registered gets none.
@@ -50,7 +52,7 @@ int RunObjectId(const ParsedCommandLine& parsed) {
          ResultCode(named)});
   }
   GUID objectId{};
-  const tagQXINTRFCRESULT generated = QXGenerateObjectID(clsid, objectName.c_str(), &objectId, 0);
+  const tagQXINTRFCRESULT generated = QXGenerateObjectID(clsid, ansiName.c_str(), &objectId, 0);
   if (generated != QXIR_SUCCESS) {
     return Failure(parsed,
                    {"getting the identifier of object '" + objectName + "' of " + clsidText +

@@ -90,7 +90,7 @@ void WriteReportJson(JsonWriter& json, const ComponentReport& report) {
   if (report.friendlyName.empty()) {
     json.Null();
   } else {
-    json.String(AnsiToUtf8(report.friendlyName));
+    json.String(report.friendlyName);
   }
   json.Key("created").Bool(report.created);
   if (report.created) {

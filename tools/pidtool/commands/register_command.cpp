@@ -2,6 +2,8 @@
 // DllUnregisterServer, as regsvr32 does.
 #include <windows.h>
 
+#include <vector>
+
 #include "base/unique_handle.h"
 #include "cli/command_line.h"
 #include "cli/json_writer.h"
@@ -27,10 +29,21 @@ std::string LoadFailureLine(const std::string& file, DWORD error) {
          (failure.remedy.empty() ? "" : "; " + failure.remedy);
 }
 
+// The path the loader took the module from, as it names it (wide, so whatever its characters).
 std::string FilePath(HMODULE module) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+  std::vector<wchar_t> path(32768);
+  const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+  return length > 0 && length < path.size() ? Utf8(path.data(), length) : std::string();
+}
+
+// The registry refuses to write HKEY_LOCAL_MACHINE for a process that is not elevated. The
+// tool's manifest asks for no elevation (asInvoker), so such a run fails instead of being
+// written into the user's VirtualStore, where no host looks.
+std::string ElevationHint(HRESULT result) {
+  return result == E_ACCESSDENIED
+             ? "; registering and unregistering write HKEY_LOCAL_MACHINE: run pidtool from an "
+               "elevated command prompt (Run as administrator)"
+             : "";
 }
 
 }  // namespace
@@ -41,7 +54,7 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   const char* exportName = registering ? "DllRegisterServer" : "DllUnregisterServer";
   const std::string& file = parsed.arguments[0];
 
-  rm::UniqueModule module(LoadLibraryA(file.c_str()));
+  rm::UniqueModule module(LoadLibraryW(Wide(file).c_str()));
   if (!module) {
     const DWORD error = GetLastError();
     return Failure(parsed, {LoadFailureLine(file, error), WindowsErrorCode(error)});
@@ -77,7 +90,7 @@ int RunRegistration(const ParsedCommandLine& parsed) {
         line += "; the module has no DllUnregisterServer to take back what it may have written";
       }
     }
-    return Failure(parsed, {line, HresultCode(result)});
+    return Failure(parsed, {line + ElevationHint(result), HresultCode(result)});
   }
 
   if (parsed.json) {
@@ -86,7 +99,7 @@ int RunRegistration(const ParsedCommandLine& parsed) {
         .Key("command")
         .String(command.name)
         .Key("module")
-        .String(AnsiToUtf8(path))
+        .String(path)
         .Key("export")
         .String(exportName)
         .Key("hresult")

@@ -54,23 +54,30 @@ bool NumberOf(const RegistryValue& value, unsigned long long* number) {
 // must not throw, so a copy that fails to allocate stops them.
 DWORD ReadContents(HKEY key, const rm::KeyInfo& info, RegistryKeyContents* contents) {
   bool outOfMemory = false;
-  rm::WinCode walked = rm::EnumerateValues<char>(key, info, [&](const rm::ValueView<char>& view) {
-    try {
-      RegistryValue value;
-      value.name.assign(view.name, view.nameLength);
-      value.type = view.type;
-      value.data.assign(view.data, view.data + view.dataSize);
-      contents->values.push_back(std::move(value));
-      return true;
-    } catch (...) {
-      outOfMemory = true;
-      return false;
-    }
-  });
+  rm::WinCode walked =
+      rm::EnumerateValues<wchar_t>(key, info, [&](const rm::ValueView<wchar_t>& view) {
+        try {
+          RegistryValue value;
+          value.name = Utf8(view.name, view.nameLength);
+          value.type = view.type;
+          if (IsTextType(view.type)) {
+            const std::string text =
+                Utf8(reinterpret_cast<const wchar_t*>(view.data), view.dataSize / sizeof(wchar_t));
+            value.data.assign(text.begin(), text.end());
+          } else {
+            value.data.assign(view.data, view.data + view.dataSize);
+          }
+          contents->values.push_back(std::move(value));
+          return true;
+        } catch (...) {
+          outOfMemory = true;
+          return false;
+        }
+      });
   if (walked == rm::kNoMoreItems) {
-    walked = rm::EnumerateSubKeys<char>(key, info, [&](const char* name) {
+    walked = rm::EnumerateSubKeys<wchar_t>(key, info, [&](const wchar_t* name) {
       try {
-        contents->subKeys.emplace_back(name);
+        contents->subKeys.push_back(Utf8(name));
         return true;
       } catch (...) {
         outOfMemory = true;
@@ -87,11 +94,11 @@ DWORD ReadContents(HKEY key, const rm::KeyInfo& info, RegistryKeyContents* conte
 DWORD ReadRegistryKey(HKEY root, const std::string& path, RegistryKeyContents* contents,
                       REGSAM view) {
   rm::UniqueRegKey key;
-  DWORD error = rm::OpenKey(root, path.c_str(), rm::kReadAccess | view, key);
+  DWORD error = rm::OpenKey(root, Wide(path).c_str(), rm::kReadAccess | view, key);
   // A name or value that grew after the key was measured: measure again and start over.
   for (int attempt = 0; attempt < 4 && error == ERROR_SUCCESS; ++attempt) {
     rm::KeyInfo info;
-    error = rm::QueryKeyInfo(key.get(), info);
+    error = rm::QueryKeyInfo<wchar_t>(key.get(), info);
     if (error != ERROR_SUCCESS) return error;
     *contents = RegistryKeyContents();
     error = ReadContents(key.get(), info, contents);
@@ -128,15 +135,15 @@ std::string RegistryDataText(const RegistryValue& value) {
 
 void WriteRegistryValueJson(JsonWriter& json, const RegistryValue& value) {
   json.BeginObject();
-  json.Key("name").String(AnsiToUtf8(value.name));
+  json.Key("name").String(value.name);
   json.Key("type").String(RegistryTypeName(value.type));
   unsigned long long number = 0;
   if (value.type == REG_MULTI_SZ) {
     json.Key("data").BeginArray();
-    for (const std::string& item : TextItems(value)) json.String(AnsiToUtf8(item));
+    for (const std::string& item : TextItems(value)) json.String(item);
     json.EndArray();
   } else if (IsTextType(value.type)) {
-    json.Key("data").String(AnsiToUtf8(TextItems(value).front()));
+    json.Key("data").String(TextItems(value).front());
   } else if (NumberOf(value, &number)) {
     json.Key("data").Unsigned(number);
   } else {

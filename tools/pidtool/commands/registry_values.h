@@ -10,9 +10,13 @@
 
 namespace pidtool {
 
+// Names and text are read with the wide calls and kept as UTF-8, so that they are exact
+// whatever characters they hold.
 struct RegistryValue {
-  std::string name;  // ANSI; empty for the default value
+  std::string name;  // empty for the default value
   DWORD type = REG_NONE;
+  // The stored bytes; for REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ every stored character as
+  // UTF-8, NULs included, so that text stored without its terminator still shows as such.
   std::vector<unsigned char> data;
 };
 

@@ -1,11 +1,13 @@
 #pragma once
 // The library's buffer protocol for returned text: a call with a null buffer reports the size
 // needed, a call with a buffer of that size fills it, and QXIR_BUFFER_TOO_SMALL (with the new
-// size) means the text grew in between.
+// size) means the text grew in between. The text comes in the ANSI code page and is handed out
+// as UTF-8, as the tool keeps all text.
 
 #include <string>
 #include <vector>
 
+#include "cli/text_format.h"
 #include "qx/results.h"
 
 namespace pidtool {
@@ -21,7 +23,7 @@ tagQXINTRFCRESULT ReadLibraryText(Query query, std::string* text) {
     result = query(buffer.data(), static_cast<unsigned long>(buffer.size()), &grown);
     if (result == QXIR_SUCCESS) {
       buffer.back() = '\0';
-      *text = buffer.data();
+      *text = AnsiToUtf8(buffer.data());
       return result;
     }
     if (result != QXIR_BUFFER_TOO_SMALL) return result;

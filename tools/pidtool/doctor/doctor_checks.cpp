@@ -206,10 +206,9 @@ bool CheckFileName(Report& report, const KeyNode& key, const ModuleFileName& fil
                  removal);
       return false;
     case Form::TooLong:
-      report.Add(
-          FindingKind::FileTooLong, report.Machine(), key.path,
-          Printf("\"File\" is %u characters long, more than the %u QXCreateInstance reads",
-                 static_cast<unsigned>(file.text.size()), static_cast<unsigned>(MAX_PATH - 1)));
+      report.Add(FindingKind::FileTooLong, report.Machine(), key.path,
+                 Printf("\"File\" is %u characters long, more than the %u QXCreateInstance reads",
+                        static_cast<unsigned>(file.length), static_cast<unsigned>(MAX_PATH - 1)));
       return false;
     case Form::Relative:
       report.Add(FindingKind::RelativeFile, report.Machine(), key.path,
@@ -537,6 +536,21 @@ void CheckCategory(Report& report, const Components& components, const KeyNode& 
   for (const KeyNode& entry : category.subKeys) CheckCategoryEntry(report, components, entry);
 }
 
+// A registration that a 32-bit program which was not elevated wrote: registry virtualization
+// put it into this user's VirtualStore, where hosts, other users and elevated tools never look.
+void CheckVirtualStore(Report& report, const KeyNode& store) {
+  for (const KeyNode& key : store.subKeys) {
+    std::string clsid;
+    if (!IsGuidKey(key.name, &clsid)) continue;
+    report.Add(FindingKind::VirtualizedRegistration, report.User(), key.path,
+               "a registration of " + clsid +
+                   " that registry virtualization wrote into this user's VirtualStore, because the "
+                   "program that registered it was not elevated: hosts read HKEY_LOCAL_MACHINE and "
+                   "never see it",
+               DeleteKeyCommand(report.User(), key.path));
+  }
+}
+
 }  // namespace
 
 std::vector<Finding> CheckSnapshot(const DoctorSnapshot& snapshot, DoctorScope* scope) {
@@ -551,6 +565,8 @@ std::vector<Finding> CheckSnapshot(const DoctorSnapshot& snapshot, DoctorScope* 
   for (const auto& [clsid, keys] : components) CheckComponent(report, clsid, keys);
   const std::vector<const KeyNode*> categories = Categories(snapshot);
   for (const KeyNode* category : categories) CheckCategory(report, components, *category);
+  CheckReadable(report, snapshot.user.root, snapshot.virtualStore);
+  CheckVirtualStore(report, snapshot.virtualStore);
   scope->viewBits = snapshot.viewBits;
   scope->categories = static_cast<int>(categories.size());
   scope->components = 0;

@@ -118,6 +118,9 @@ const std::vector<FindingKindRow>& FindingKinds() {
       {K::StrayValue, "stray-value", W, kStray},
       {K::RegistryUnreadable, "registry-unreadable", E,
        "give the account read access to the key, then run doctor again"},
+      {K::VirtualizedRegistration, "virtualized-registration", E,
+       "register the module again with the 32-bit pidtool or regsvr32 from an elevated command "
+       "prompt (Run as administrator), then remove this copy: {command}"},
   };
   return kinds;
 }
@@ -165,11 +168,11 @@ std::string FindingsJson(const std::vector<Finding>& findings) {
         .Key("code")
         .String(finding.code)
         .Key("key")
-        .String(AnsiToUtf8(finding.key))
+        .String(finding.key)
         .Key("problem")
-        .String(AnsiToUtf8(finding.problem))
+        .String(finding.problem)
         .Key("remedy")
-        .String(AnsiToUtf8(finding.remedy))
+        .String(finding.remedy)
         .EndObject();
   }
   json.EndArray();

@@ -52,6 +52,7 @@ enum class FindingKind {
   StrayKey,
   StrayValue,
   RegistryUnreadable,
+  VirtualizedRegistration,
 };
 
 // One row per kind. Several kinds may share a code (one fault, remedies that differ). In the

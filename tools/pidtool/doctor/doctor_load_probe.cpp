@@ -9,6 +9,7 @@
 
 #include "base/unique_handle.h"
 #include "cli/guid_text.h"
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {
@@ -30,14 +31,16 @@ LONG WINAPI EndWithExceptionCode(EXCEPTION_POINTERS* exception) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// A scratch file the child writes its lines to, gone when the last handle to it closes.
+// A scratch file the child writes its lines to, gone when the last handle to it closes. Wide:
+// the temporary folder lies in the user's profile, whose name may be in any script.
 UniqueKernelHandle InheritableScratchFile() {
-  char folder[MAX_PATH + 1], path[MAX_PATH + 1];
-  if (GetTempPathA(sizeof folder, folder) == 0 || GetTempFileNameA(folder, "pid", 0, path) == 0) {
+  wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"pid", 0, path) == 0) {
     return UniqueKernelHandle();
   }
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return UniqueKernelHandle(CreateFileA(
+  return UniqueKernelHandle(CreateFileW(
       path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
@@ -83,9 +86,9 @@ bool ReadChildLines(const std::string& text, LoadProbe* probe) {
 }  // namespace
 
 std::string ThisProgramPath() {
-  std::vector<char> path(32768);
-  const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  return length == 0 || length >= path.size() ? std::string() : std::string(path.data(), length);
+  std::vector<wchar_t> path(32768);
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  return length == 0 || length >= path.size() ? std::string() : Utf8(path.data(), length);
 }
 
 LoadProbe ProbeModuleInChild(const std::string& modulePath, const std::string& clsid) {
@@ -96,15 +99,16 @@ LoadProbe ProbeModuleInChild(const std::string& modulePath, const std::string& c
     probe.code = GetLastError();
     return probe;
   }
-  // A file path holds no double quote, so quoting it needs no escapes.
-  std::string commandLine =
-      "\"" + self + "\" doctor --probe-module \"" + modulePath + "\" --probe-clsid " + clsid;
-  STARTUPINFOA startup{};
+  // A file path holds no double quote, so quoting it needs no escapes. Wide, so that the path
+  // reaches the child whole.
+  std::wstring commandLine =
+      Wide("\"" + self + "\" doctor --probe-module \"" + modulePath + "\" --probe-clsid " + clsid);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = out.get();
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(self.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+  if (!CreateProcessW(Wide(self).c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                       nullptr, nullptr, &startup, &started)) {
     probe.code = GetLastError();
     return probe;
@@ -135,8 +139,8 @@ int RunLoadProbe(const std::string& modulePath, const std::string& clsid) {
   SetUnhandledExceptionFilter(EndWithExceptionCode);
   GUID guid{};
   ParseGuid(clsid, &guid);
-  Say("step LoadLibraryA");
-  rm::UniqueModule module(LoadLibraryA(modulePath.c_str()));
+  Say("step LoadLibraryW");
+  rm::UniqueModule module(LoadLibraryW(Wide(modulePath).c_str()));
   if (!module) {
     Say("load-error " + std::to_string(GetLastError()));
   } else {

@@ -15,7 +15,7 @@ namespace pidtool {
 struct LoadProbe {
   enum class Outcome {
     Answered,  // loaded; `code` is what DllGetClassObject returned, `gotObject` whether it gave one
-    LoadFailed,  // LoadLibraryA failed with the Windows error `code`
+    LoadFailed,  // LoadLibraryW failed with the Windows error `code`
     Crashed,     // the child ended during `step` with exit status `code` (an exception code)
     TimedOut,    // the child was still in `step` after the time limit and was stopped
     NotRun,      // the child could not be started: Windows error `code`
@@ -23,14 +23,14 @@ struct LoadProbe {
   Outcome outcome = Outcome::NotRun;
   DWORD code = 0;
   bool gotObject = false;
-  std::string step;  // "LoadLibraryA", "DllGetClassObject", "IClassFactory::Release", "FreeLibrary"
+  std::string step;  // "LoadLibraryW", "DllGetClassObject", "IClassFactory::Release", "FreeLibrary"
   LoadFailure failure;  // LoadFailed: why, as this process finds it
 };
 
 // How long a child may take to load a module, ask it and free it.
 constexpr DWORD kLoadProbeMilliseconds = 30000;
 
-// The full path of this program; empty when it cannot be had.
+// The full path of this program (UTF-8); empty when it cannot be had.
 std::string ThisProgramPath();
 
 // Runs the probe of `modulePath` for `clsid` (braced text) in a child process of this program.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/guid_text.h"
+#include "cli/text_format.h"
 #include "doctor/doctor.h"
 #include "shared/registry_layout_names.h"
 #include "shared/registry_name_compare.h"
@@ -10,8 +11,15 @@
 namespace pidtool {
 namespace {
 
-// QXCreateInstance reads "File" into a MAX_PATH buffer.
+// QXCreateInstance reads "File" into a buffer of MAX_PATH wide characters.
 constexpr std::size_t kFileCapacity = MAX_PATH;
+// Where registry virtualization puts what a 32-bit program that is not elevated writes under
+// HKEY_LOCAL_MACHINE\SOFTWARE\Varnel: on 64-bit Windows below WOW6432Node, on 32-bit Windows
+// not. Only 32-bit programs are virtualized.
+constexpr char kVirtualStoreOn64Bit[] =
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Varnel\\Component Installed";
+constexpr char kVirtualStoreOn32Bit[] =
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\Varnel\\Component Installed";
 // Keys are read with their values down to the object keys (root, component, "Object",
 // identifier) and the category entry keys; below that only names are needed.
 constexpr int kDepthRead = 3;
@@ -42,12 +50,16 @@ RootSnapshot ReadRoot(HKEY handle, RootView root, REGSAM view) {
   return RootSnapshot{root, ReadTree(handle, view, kRootPath, "", 0)};
 }
 
+// Whether Windows is 64-bit: this tool is, or runs under WOW64.
+bool SystemIs64Bit() {
+  BOOL wow64 = FALSE;
+  return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
 // The machine tree of the other width, where the system has one. HKEY_CURRENT_USER\Software is
 // shared by both widths, so per-user data may belong to a component registered there.
 std::optional<RootSnapshot> ReadOtherMachineView(int viewBits) {
-  BOOL wow64 = FALSE;
-  if (viewBits == 32 && (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64))
-    return std::nullopt;
+  if (!SystemIs64Bit()) return std::nullopt;
   const int otherBits = viewBits == 64 ? 32 : 64;
   return ReadRoot(HKEY_LOCAL_MACHINE, RootView{"HKEY_LOCAL_MACHINE", "HKLM", true, otherBits},
                   otherBits == 32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
@@ -90,6 +102,10 @@ DoctorSnapshot ReadSnapshot(const DoctorOptions& options) {
   snapshot.user = ReadRoot(HKEY_CURRENT_USER,
                            RootView{"HKEY_CURRENT_USER", "HKCU", false, snapshot.viewBits}, 0);
   snapshot.otherMachine = ReadOtherMachineView(snapshot.viewBits);
+  // Named without redirection: the store is shared by both widths.
+  snapshot.virtualStore =
+      SystemIs64Bit() ? ReadTree(HKEY_CURRENT_USER, KEY_WOW64_64KEY, kVirtualStoreOn64Bit, "", 0)
+                      : ReadTree(HKEY_CURRENT_USER, 0, kVirtualStoreOn32Bit, "", 0);
   ReadModules(options, &snapshot);
   return snapshot;
 }
@@ -136,7 +152,8 @@ ModuleFileName ModuleFileNameOf(const KeyNode& component, const std::string& hos
     return file;
   const std::string& text = file.text;
   file.path = text;
-  if (text.size() >= kFileCapacity) {
+  file.length = Wide(text).size();
+  if (file.length >= kFileCapacity) {
     file.form = Form::TooLong;
   } else if (text.find_first_of(":\\") == std::string::npos) {
     file.form = Form::Bare;

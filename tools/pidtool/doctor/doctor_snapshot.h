@@ -46,8 +46,11 @@ struct DoctorSnapshot {
   RootSnapshot machine;
   RootSnapshot user;
   std::optional<RootSnapshot> otherMachine;  // the other width's machine tree, where there is one
-  std::map<std::string, ModuleFile> files;   // by the path looked at
-  std::map<std::string, LoadProbe> probes;   // by component CLSID (upper case), with --load only
+  // The component root that registry virtualization writes for 32-bit programs that are not
+  // elevated (below HKEY_CURRENT_USER, `path` from there): no host and no elevated tool reads it.
+  KeyNode virtualStore;
+  std::map<std::string, ModuleFile> files;  // by the path looked at
+  std::map<std::string, LoadProbe> probes;  // by component CLSID (upper case), with --load only
 };
 
 struct DoctorOptions;
@@ -68,8 +71,9 @@ bool IsGuidKey(const std::string& name, std::string* canonical);
 // A component's "File" value and the path a host would load it from.
 struct ModuleFileName {
   enum class Form { Unusable, TooLong, Bare, Relative, Absolute } form = Form::Unusable;
-  std::string text;  // the value
-  std::string path;  // Bare: in the host's folder; otherwise the value
+  std::string text;        // the value
+  std::string path;        // Bare: in the host's folder; otherwise the value
+  std::size_t length = 0;  // of the value in UTF-16 units, as QXCreateInstance reads it
 };
 ModuleFileName ModuleFileNameOf(const KeyNode& component, const std::string& hostDir);
 

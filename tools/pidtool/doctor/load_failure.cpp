@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/result_names.h"
+#include "cli/text_format.h"
 #include "doctor/pe_image.h"
 
 namespace pidtool {
@@ -26,14 +27,16 @@ std::string Lower(std::string text) {
 bool FindImportedDll(const std::string& name, std::string* path) {
   path->clear();
   const std::string lower = Lower(name);
-  if (GetModuleHandleA(name.c_str()) != nullptr || lower.rfind("api-ms-", 0) == 0 ||
+  const std::wstring wide = Wide(name);
+  if (GetModuleHandleW(wide.c_str()) != nullptr || lower.rfind("api-ms-", 0) == 0 ||
       lower.rfind("ext-ms-", 0) == 0) {
     return true;
   }
-  char found[MAX_PATH];
-  const DWORD length = SearchPathA(nullptr, name.c_str(), nullptr, MAX_PATH, found, nullptr);
-  if (length == 0 || length >= MAX_PATH) return false;
-  path->assign(found, length);
+  std::vector<wchar_t> found(32768);
+  const DWORD length = SearchPathW(nullptr, wide.c_str(), nullptr, static_cast<DWORD>(found.size()),
+                                   found.data(), nullptr);
+  if (length == 0 || length >= found.size()) return false;
+  *path = Utf8(found.data(), length);
   return true;
 }
 
@@ -82,7 +85,7 @@ LoadFailure OtherWidth(std::uint16_t machine) {
 
 LoadFailure ExplainLoadFailure(const std::string& file, DWORD error) {
   std::string path = file;
-  const DWORD attributes = GetFileAttributesA(file.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(file).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES && !FindImportedDll(file, &path)) {
     return {"there is no such file", ""};
   }
@@ -109,7 +112,7 @@ LoadFailure ExplainLoadFailure(const std::string& file, DWORD error) {
 }
 
 std::string LoadFailureText(const LoadFailure& failure, DWORD error) {
-  const std::string loader = "LoadLibraryA failed with " + DescribeWindowsError(error);
+  const std::string loader = "LoadLibraryW failed with " + DescribeWindowsError(error);
   return failure.why.empty() ? loader : failure.why + " (" + loader + ")";
 }
 

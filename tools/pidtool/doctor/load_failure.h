@@ -1,5 +1,5 @@
 #pragma once
-// Why LoadLibraryA refused a module file, told apart by what the file is: there is no such
+// Why LoadLibraryW refused a module file, told apart by what the file is: there is no such
 // file, it is no Windows module, it is a module of the other width (the tool of that width is
 // named), or a DLL it imports, directly or through another, cannot be found (that DLL is
 // named). register, unregister and doctor --load word their load failures with it.
@@ -15,10 +15,10 @@ struct LoadFailure {
   std::string remedy;  // what to do about it, when there is more to say than `why` does
 };
 
-// `file` as it was given to LoadLibraryA, which failed with `error`.
+// `file` (UTF-8) as it was given to LoadLibraryW, which failed with `error`.
 LoadFailure ExplainLoadFailure(const std::string& file, DWORD error);
 
-// "<why> (LoadLibraryA failed with ERROR_... (n))", or "LoadLibraryA failed with ..." alone.
+// "<why> (LoadLibraryW failed with ERROR_... (n))", or "LoadLibraryW failed with ..." alone.
 std::string LoadFailureText(const LoadFailure& failure, DWORD error);
 
 }  // namespace pidtool

@@ -5,8 +5,11 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <utility>
+
+#include "cli/text_format.h"
 
 namespace pidtool {
 namespace {
@@ -258,7 +261,7 @@ class FileBytes : public ImageBytes {
 // or is far larger than any module.
 bool OpenModuleFile(const std::string& path, std::ifstream* file, std::uint64_t* size,
                     std::string* problem) {
-  file->open(path, std::ios::binary | std::ios::ate);
+  file->open(std::filesystem::u8path(path), std::ios::binary | std::ios::ate);
   const std::streamoff end = *file ? static_cast<std::streamoff>(file->tellg()) : -1;
   if (end < 0) return Fail(problem, "it cannot be read");
   if (static_cast<std::uint64_t>(end) > kLargestModule) {
@@ -328,7 +331,7 @@ bool ReadPeImports(ImageBytes& bytes, std::vector<std::string>* dlls, std::strin
 
 ModuleFile InspectModuleFile(const std::string& path) {
   ModuleFile facts;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   facts.found = attributes != INVALID_FILE_ATTRIBUTES;
   if (!facts.found) return facts;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

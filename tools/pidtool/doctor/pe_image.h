@@ -49,6 +49,7 @@ struct ModuleFile {
   std::string problem;  // why it is not a module that could be read
   PeImageFacts image;
 };
+// `path` is UTF-8, as the tool keeps all text.
 ModuleFile InspectModuleFile(const std::string& path);
 // The DLLs the module file imports; false when they cannot be read.
 bool ReadModuleImports(const std::string& path, std::vector<std::string>* dlls);

@@ -9,12 +9,14 @@ namespace {
 
 // Whether a command prompt passes `name` on as it stands inside double quotes: no quote to end
 // the quoting, no % to expand, none of ^ & | < > to act on should the quoting break, and no
-// control character (a line break ends a pasted command and starts the next).
+// control character (a line break ends a pasted command and starts the next). And whether the
+// text output shows it whole: a character the ANSI code page lacks would show as '?'.
 bool IsSafeToPaste(const std::string& name) {
   for (unsigned char c : name) {
     if (c < 0x20 || c == 0x7F || std::strchr("\"%^&|<>", c) != nullptr) return false;
   }
-  return true;
+  std::string ansi;
+  return Utf8ToAnsi(name, &ansi);
 }
 
 // `text` in double quotes for reg.exe, whose argument parsing reads a backslash just before a
@@ -36,7 +38,8 @@ std::string ByHand(const RootView& root, const std::string& what, const std::str
           ? " (which 64-bit Windows shows under HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node)"
           : "";
   return "in regedit, delete the " + what + " in " + root.name + "\\" + keyPath + wow64 +
-         " (no command is given: a name there holds characters that a command prompt would act on)";
+         " (no command is given: a name there holds characters that a command prompt would act on, "
+         "or that the ANSI code page lacks)";
 }
 
 std::string KeyArgument(const RootView& root, const std::string& path) {
