@@ -173,10 +173,9 @@ void AppendWidePath(TraceLine& line, const wchar_t* path) noexcept {
           0x10000 + ((codePoint - 0xD800) << 10) + (static_cast<unsigned long>(at[1]) - 0xDC00);
       ++at;
     }
-    const NumberText hex = Hexadecimal(codePoint, codePoint > 0xFFFF ? 5 : 4);
-    line.AppendSubject("<U+");
-    line.AppendSubject(hex.text + 2);
-    line.AppendSubject(">");
+    NumberText shown{};
+    StringCchPrintfA(shown.text, sizeof shown.text, "<U+%04lX>", codePoint);
+    line.AppendSubject(shown.text);
   }
 }
 

@@ -39,6 +39,7 @@ std::string FilePath(HMODULE module) {
 // The registry refuses to write HKEY_LOCAL_MACHINE for a process that is not elevated. The
 // tool's manifest asks for no elevation (asInvoker), so such a run fails instead of being
 // written into the user's VirtualStore, where no host looks.
+// compat F24
 std::string ElevationHint(HRESULT result) {
   return result == E_ACCESSDENIED
              ? "; registering and unregistering write HKEY_LOCAL_MACHINE: run pidtool from an "
