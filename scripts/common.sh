@@ -28,11 +28,11 @@ header_guid() {
 # category_key_name.
 read_plugin_registration() {
   plugin_clsid=$(header_guid CLSID_ProductIdentificationPlugin "$root/include/product_identification.h")
-  plugin_friendly_name=$(header_text kPluginFriendlyName "$root/src/shared/plugin_registration_names.h")
-  plugin_category=$(header_text kPluginCategory "$root/src/shared/plugin_registration_names.h")
-  vendor_key=$(header_text kVarnelKey "$root/src/shared/registry_layout_names.h")
-  component_root_key=$(header_text kComponentRootKey "$root/src/shared/registry_layout_names.h")
-  category_key_name=$(header_text kCategoryKeyName "$root/src/shared/registry_layout_names.h")
+  plugin_friendly_name=$(header_text kPluginFriendlyName "$root/src/shared/include/shared/plugin_registration_names.h")
+  plugin_category=$(header_text kPluginCategory "$root/src/shared/include/shared/plugin_registration_names.h")
+  vendor_key=$(header_text kVarnelKey "$root/src/shared/include/shared/registry_layout_names.h")
+  component_root_key=$(header_text kComponentRootKey "$root/src/shared/include/shared/registry_layout_names.h")
+  category_key_name=$(header_text kCategoryKeyName "$root/src/shared/include/shared/registry_layout_names.h")
   vendor_key=${vendor_key%\\}
 }
 

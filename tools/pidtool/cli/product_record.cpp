@@ -1,7 +1,7 @@
 #include "cli/product_record.h"
 
 #include "cli/text_format.h"
-#include "identification/language_table.h"
+#include "shared/language_table.h"
 
 namespace pidtool {
 namespace {

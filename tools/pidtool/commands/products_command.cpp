@@ -1,6 +1,5 @@
 // products: every product identification plug-in created as a host creates it, asked for
 // the products the system knows, and released again.
-#include "base/unique_handle.h"
 #include "cli/command_line.h"
 #include "cli/guid_text.h"
 #include "cli/json_writer.h"
@@ -10,6 +9,7 @@
 #include "cli/text_format.h"
 #include "commands/component_queries.h"
 #include "product_identification.h"
+#include "shared/unique_handle.h"
 
 namespace pidtool {
 namespace {

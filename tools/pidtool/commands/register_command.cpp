@@ -4,13 +4,13 @@
 
 #include <vector>
 
-#include "base/unique_handle.h"
 #include "cli/command_line.h"
 #include "cli/json_writer.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
 #include "doctor/load_failure.h"
+#include "shared/unique_handle.h"
 
 namespace pidtool {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cli/text_format.h"
-#include "registry/registry_key.h"
+#include "shared/registry_key.h"
 
 namespace pidtool {
 namespace {
