@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
@@ -95,20 +95,11 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   }
 
   if (parsed.json) {
-    JsonWriter json;
-    json.BeginObject()
-        .Key("command")
-        .String(command.name)
-        .Key("module")
-        .String(path)
-        .Key("export")
-        .String(exportName)
-        .Key("hresult")
-        .Number(static_cast<unsigned long>(result))
-        .Key("result")
-        .String(DescribeHresult(result))
-        .EndObject();
-    PrintOut(json.Text());
+    PrintOut(JsonText({{"command", command.name},
+                       {"module", path},
+                       {"export", exportName},
+                       {"hresult", static_cast<unsigned long>(result)},
+                       {"result", DescribeHresult(result)}}));
   } else {
     PrintOut(Printf("%s '%s': %s returned %s\n", registering ? "Registered" : "Unregistered",
                     path.c_str(), exportName, DescribeHresult(result).c_str()));
