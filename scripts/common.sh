@@ -11,6 +11,31 @@ export LC_ALL=C.UTF-8
 
 build_dir() { echo "$build_root/$1"; }
 
+# Facts the sources define once, for the scripts that need them outside C++:
+# header_text NAME FILE: the text of `constexpr char NAME[] = "...";` (C's \\ read as \);
+# header_guid NAME FILE: the GUID constant NAME = {0x..., ...} in its braced registry form.
+header_text() {
+  sed -n "s/.*constexpr char $1\[\] = \"\(.*\)\";.*/\1/p" "$2" | sed 's/\\\\/\\/g'
+}
+header_guid() {
+  local numbers
+  numbers=$(sed -n "/ $1 = {/,/};/p" "$2" | grep -o '0x[0-9A-Fa-f]*' | tr '\n' ' ')
+  # shellcheck disable=SC2086
+  printf '{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}\n' $numbers
+}
+# The plug-in's registration as the module writes it: plugin_clsid, plugin_friendly_name,
+# plugin_category, and the component registry's vendor_key, component_root_key and
+# category_key_name.
+read_plugin_registration() {
+  plugin_clsid=$(header_guid CLSID_ProductIdentificationPlugin "$root/include/product_identification.h")
+  plugin_friendly_name=$(header_text kPluginFriendlyName "$root/src/shared/include/shared/plugin_registration_names.h")
+  plugin_category=$(header_text kPluginCategory "$root/src/shared/include/shared/plugin_registration_names.h")
+  vendor_key=$(header_text kVarnelKey "$root/src/shared/include/shared/registry_layout_names.h")
+  component_root_key=$(header_text kComponentRootKey "$root/src/shared/include/shared/registry_layout_names.h")
+  category_key_name=$(header_text kCategoryKeyName "$root/src/shared/include/shared/registry_layout_names.h")
+  vendor_key=${vendor_key%\\}
+}
+
 # Runs "$@" with its output in LOG, saying before what it does; report_step says how it ended.
 run_logged() {
   local what=$1 log=$2 start=$SECONDS status=0
@@ -61,9 +86,11 @@ use_wine() {
   local arch=$1
   export WINEPREFIX=${2:-$(build_dir "$arch")/wineprefix}
   if [ "$arch" = x86_64 ]; then
-    export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
-    wine() { /usr/lib/wine/wine64 "$@"; }
-    wineserver() { /usr/lib/wine/wineserver64 "$@"; }
+    set -a
+    source "$root/cmake/wine64.env"
+    set +a
+    wine() { "$WINELOADER" "$@"; }
+    wineserver() { "$WINESERVER" "$@"; }
   else
     unset WINELOADER WINESERVER
     unset -f wine wineserver

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "base/win_code.h"
+#include "shared/win_code.h"
 
 namespace rm {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/unique_handle.h"
 #include "shared/guid_text_form.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 

@@ -3,13 +3,13 @@
 #include "qx/component_instances.h"
 
 #include "base/caller_buffer.h"
-#include "base/unique_handle.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "registry/failure_trace.h"
-#include "registry/registry_key.h"
 #include "registry/registry_primitives.h"
 #include "registry/result_mapping.h"
+#include "shared/registry_key.h"
+#include "shared/unique_handle.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "base/path_builder.h"
-#include "base/win_code.h"
 #include "qx/results.h"
+#include "shared/win_code.h"
 
 namespace rm {
 

@@ -2,14 +2,12 @@
 // directly and asking the module's class factory, and releasing modules no longer in use.
 #include <windows.h>
 
-#include <utility>
-
 #include "base/null_address.h"
-#include "base/unique_handle.h"
 #include "components/component_instantiation.h"
 #include "components/loaded_module_list.h"
 #include "qx/component_instances.h"
 #include "registry/failure_trace.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
@@ -32,7 +30,7 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
 
   // The list entry is taken before the module is loaded: once an instance exists, listing
   // its module cannot fail. Without memory for it, nothing is loaded.
-  rm::LoadedModuleEntryPtr entry = rm::NewLoadedModuleEntry();
+  rm::UniqueLoadedModuleEntry entry = rm::NewLoadedModuleEntry();
   if (!entry) return call.Returns(QXIR_LOADLIBRARY_FAILED, ERROR_NOT_ENOUGH_MEMORY);
 
   // Every return before the module is listed unloads it again.
@@ -64,7 +62,7 @@ tagQXINTRFCRESULT QXCreateInstance(const GUID& clsid, IUnknown* outer, unsigned 
     return call.Returns(QXIR_CREATEINSTANCE_FAILED, FAILED(created) ? created : 0);
   }
 
-  rm::AppendLoadedModule(std::move(entry), module.release());
+  rm::AppendLoadedModule(entry.release(), module.release());
   return call.Returns(QXIR_SUCCESS);
 }
 

@@ -3,11 +3,11 @@
 #include <shlwapi.h>
 
 #include "base/path_builder.h"
-#include "base/unique_handle.h"
 #include "components/registry_layout.h"
-#include "registry/registry_key.h"
 #include "registry/registry_primitives.h"
 #include "registry/registry_tree.h"
+#include "shared/registry_key.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 namespace {

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "base/path_builder.h"
-#include "base/win_code.h"
+#include "shared/win_code.h"
 
 namespace rm {
 

@@ -86,14 +86,14 @@ LoadedModuleList g_loadedModuleList __attribute__((init_priority(kLoadedModuleLi
 
 }  // namespace
 
-LoadedModuleEntryPtr NewLoadedModuleEntry() noexcept {
-  return LoadedModuleEntryPtr(new (std::nothrow) LoadedModuleEntry);
+UniqueLoadedModuleEntry NewLoadedModuleEntry() noexcept {
+  return UniqueLoadedModuleEntry(new (std::nothrow) LoadedModuleEntry);
 }
 
-void AppendLoadedModule(LoadedModuleEntryPtr entry, HMODULE module) noexcept {
+void AppendLoadedModule(LoadedModuleEntry* entry, HMODULE module) noexcept {
   entry->module = module;
   ListLock lock;
-  g_loadedModuleList.Append(entry.release());
+  g_loadedModuleList.Append(entry);
 }
 
 // The entries are detached under the lock and examined without it: a component's

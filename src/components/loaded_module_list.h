@@ -7,7 +7,8 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <memory>
+
+#include "shared/unique_handle.h"
 
 namespace rm {
 
@@ -18,16 +19,17 @@ struct LoadedModuleEntry {
   LoadedModuleEntry* next = nullptr;
 };
 
-struct LoadedModuleEntryDeleter {
-  void operator()(LoadedModuleEntry* entry) const noexcept { delete entry; }
-};
-using LoadedModuleEntryPtr = std::unique_ptr<LoadedModuleEntry, LoadedModuleEntryDeleter>;
+inline void DeleteLoadedModuleEntry(LoadedModuleEntry* entry) noexcept { delete entry; }
+// An entry not yet listed, counted as a heap block while its guard holds it.
+using UniqueLoadedModuleEntry =
+    UniqueHandle<LoadedModuleEntry*, DeleteLoadedModuleEntry, HandleKind::HeapBlock>;
 
 // A new, unlisted entry; empty when memory is short.
-LoadedModuleEntryPtr NewLoadedModuleEntry() noexcept;
+UniqueLoadedModuleEntry NewLoadedModuleEntry() noexcept;
 
-// Lists `module` at the end, taking over the entry and the load reference it stands for.
-void AppendLoadedModule(LoadedModuleEntryPtr entry, HMODULE module) noexcept;
+// Lists `module` at the end, taking over the entry (released from its guard) and the load
+// reference it stands for.
+void AppendLoadedModule(LoadedModuleEntry* entry, HMODULE module) noexcept;
 
 // Walks the list front to back, asking each entry's module separately whether it can be
 // unloaded, and frees and unlists those that answer S_OK. The list is not locked while a

@@ -4,15 +4,16 @@
 
 #include <cstring>
 
-#include "base/unique_handle.h"
 #include "components/clsid_text.h"
 #include "components/registry_layout.h"
 #include "components/value_name_limit.h"
 #include "qx/component_settings.h"
 #include "registry/failure_trace.h"
-#include "registry/registry_key.h"
 #include "registry/registry_primitives.h"
 #include "registry/registry_tree.h"
+#include "registry/value_search.h"
+#include "shared/registry_key.h"
+#include "shared/unique_handle.h"
 
 namespace {
 

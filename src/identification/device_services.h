@@ -15,7 +15,7 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
-#include "base/unique_handle.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "base/unique_handle.h"
-#include "identification/language_table.h"
+#include "shared/language_table.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 namespace {

@@ -5,7 +5,7 @@
 #include "base/path_builder.h"
 #include "identification/device_walks.h"
 #include "identification/driver_version.h"
-#include "registry/registry_key.h"
+#include "shared/registry_key.h"
 
 namespace rm {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "module/product_identification_plugin.h"
 #include "product_identification.h"
+#include "shared/plugin_registration_names.h"
 
 namespace rm {
 
@@ -20,8 +21,8 @@ volatile LONG g_liveObjectCount = 0;
 namespace {
 struct ClassTableInitialiser {
   ClassTableInitialiser() noexcept {
-    g_classTable[0].friendlyName = "RM7731 Identification Plugin";
-    g_classTable[0].category = "CATEGORY_ProductIdentification";
+    g_classTable[0].friendlyName = kPluginFriendlyName;
+    g_classTable[0].category = kPluginCategory;
     g_classTable[0].extraString1 = nullptr;
     g_classTable[0].extraString2 = nullptr;
   }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "base/caller_buffer.h"
-#include "base/unique_handle.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 namespace {

@@ -4,7 +4,7 @@
 // 1009 for a missing, empty or over-long value (or an empty or over-long key list), 234 when
 // the caller's buffer is too small, otherwise what the profile service reported.
 
-#include "base/win_code.h"
+#include "shared/win_code.h"
 
 namespace rm {
 

@@ -1,11 +1,13 @@
 #include "registry/failure_trace.h"
 
 #include <objbase.h>
+#include <strsafe.h>
 
 #include <cstring>
 
 #include "base/null_address.h"
 #include "registry/registry_primitives.h"
+#include "shared/result_names.h"
 
 namespace rm {
 namespace {
@@ -40,23 +42,8 @@ bool RegistrySwitchIsOn(HKEY root) noexcept {
 }
 
 const char* ResultName(tagQXINTRFCRESULT result) noexcept {
-  switch (result) {
-    case QXIR_SUCCESS: return "QXIR_SUCCESS";
-    case QXIR_LOADLIBRARY_FAILED: return "QXIR_LOADLIBRARY_FAILED";
-    case QXIR_NO_DLLGETCLASSOBJECT: return "QXIR_NO_DLLGETCLASSOBJECT";
-    case QXIR_GETCLASSOBJECT_FAILED: return "QXIR_GETCLASSOBJECT_FAILED";
-    case QXIR_CREATEINSTANCE_FAILED: return "QXIR_CREATEINSTANCE_FAILED";
-    case QXIR_KEY_NOT_FOUND: return "QXIR_KEY_NOT_FOUND";
-    case QXIR_BAD_CLSID: return "QXIR_BAD_CLSID";
-    case QXIR_BAD_CLSID_STRING: return "QXIR_BAD_CLSID_STRING";
-    case QXIR_BAD_OBJECT_ID: return "QXIR_BAD_OBJECT_ID";
-    case QXIR_BUFFER_TOO_SMALL: return "QXIR_BUFFER_TOO_SMALL";
-    case QXIR_INVALID_PARAMETER: return "QXIR_INVALID_PARAMETER";
-    case QXIR_REGISTRY_ERROR: return "QXIR_REGISTRY_ERROR";
-    case QXIR_ACCESS_DENIED: return "QXIR_ACCESS_DENIED";
-    case QXIR_PROFILE_ERROR: return "QXIR_PROFILE_ERROR";
-  }
-  return "result";
+  const char* name = QXResultName(result);
+  return name != nullptr ? name : "result";
 }
 
 const char* RootName(HKEY root) noexcept {
@@ -72,25 +59,27 @@ struct NumberText {
   char text[24];
 };
 
-NumberText Decimal(unsigned long long value) noexcept {
-  char digits[24];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
+NumberText Decimal(unsigned long value) noexcept {
   NumberText out{};
-  for (int index = 0; index < count; ++index) out.text[index] = digits[count - 1 - index];
+  StringCchPrintfA(out.text, sizeof out.text, "%lu", value);
   return out;
 }
 
-NumberText Hexadecimal(unsigned long long value, int width) noexcept {
+// "0x" and eight digits; a handle value has as many digits as it has bits to show.
+NumberText Hexadecimal(unsigned long value) noexcept {
   NumberText out{};
-  out.text[0] = '0';
-  out.text[1] = 'x';
-  for (int index = 0; index < width; ++index) {
-    out.text[1 + width - index] = "0123456789ABCDEF"[value & 0xF];
-    value >>= 4;
+  StringCchPrintfA(out.text, sizeof out.text, "0x%08lX", value);
+  return out;
+}
+NumberText HandleValue(ULONG_PTR value) noexcept {
+  NumberText out{};
+  const unsigned long low = static_cast<unsigned long>(value & 0xFFFFFFFFu);
+  if (sizeof value > 4) {
+    const unsigned long high =
+        static_cast<unsigned long>(static_cast<unsigned long long>(value) >> 32);
+    StringCchPrintfA(out.text, sizeof out.text, "0x%08lX%08lX", high, low);
+  } else {
+    StringCchPrintfA(out.text, sizeof out.text, "0x%08lX", low);
   }
   return out;
 }
@@ -184,10 +173,9 @@ void AppendWidePath(TraceLine& line, const wchar_t* path) noexcept {
           0x10000 + ((codePoint - 0xD800) << 10) + (static_cast<unsigned long>(at[1]) - 0xDC00);
       ++at;
     }
-    const NumberText hex = Hexadecimal(codePoint, codePoint > 0xFFFF ? 5 : 4);
-    line.AppendSubject("<U+");
-    line.AppendSubject(hex.text + 2);
-    line.AppendSubject(">");
+    NumberText shown{};
+    StringCchPrintfA(shown.text, sizeof shown.text, "<U+%04lX>", codePoint);
+    line.AppendSubject(shown.text);
   }
 }
 
@@ -199,7 +187,7 @@ void CallTrace::TraceResult(tagQXINTRFCRESULT result, unsigned long code) const 
 }
 
 void CallTrace::TraceHresult(HRESULT result) const noexcept {
-  const NumberText number = Hexadecimal(static_cast<unsigned long>(result), 8);
+  const NumberText number = Hexadecimal(static_cast<unsigned long>(result));
   Write(kSuccess, Returned{"HRESULT ", number.text, "", ""});
 }
 
@@ -228,8 +216,7 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
           line.AppendSubject(rootName);
         } else {
           line.AppendSubject("HKEY ");
-          line.AppendSubject(
-              Hexadecimal(reinterpret_cast<ULONG_PTR>(subject.root), 2 * sizeof(ULONG_PTR)).text);
+          line.AppendSubject(HandleValue(reinterpret_cast<ULONG_PTR>(subject.root)).text);
         }
         line.AppendSubject("\\");
         line.AppendSubject(text != nullptr ? text : "(null)");
@@ -255,7 +242,7 @@ void CallTrace::Write(unsigned long code, const Returned& returned) const noexce
     // Windows codes are small; a code with the top bit set is a failed HRESULT.
     if ((code & 0x80000000u) != 0) {
       line.Append("HRESULT ");
-      line.Append(Hexadecimal(code, 8).text);
+      line.Append(Hexadecimal(code).text);
     } else {
       line.Append("Windows code ");
       line.Append(Decimal(code).text);

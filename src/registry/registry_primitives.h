@@ -6,9 +6,9 @@
 #include <windows.h>
 
 #include "base/caller_buffer.h"
-#include "base/win_code.h"
 #include "qx/results.h"
-#include "registry/registry_key.h"
+#include "shared/registry_key.h"
+#include "shared/win_code.h"
 
 namespace rm {
 

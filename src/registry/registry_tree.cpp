@@ -2,9 +2,9 @@
 
 #include <cstddef>
 
-#include "base/unique_handle.h"
-#include "registry/registry_key.h"
+#include "shared/registry_key.h"
 #include "shared/registry_name_compare.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 namespace {

@@ -2,8 +2,8 @@
 // The fixed rules by which every exported function maps its routine's Windows code to a
 // tagQXINTRFCRESULT, once, at its boundary.
 
-#include "base/win_code.h"
 #include "qx/results.h"
+#include "shared/win_code.h"
 
 namespace rm {
 

@@ -7,9 +7,9 @@
 
 #include <new>
 
-#include "base/unique_handle.h"
 #include "qx/utilities.h"
 #include "registry/failure_trace.h"
+#include "shared/unique_handle.h"
 #include "shared_memory/global_mem_obj.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "base/unique_handle.h"
 #include "component_fixture.h"
 #include "components/component_instantiation.h"
 #include "components/loaded_module_list.h"
 #include "discovery_test_support.h"
 #include "qx/component_instances.h"
+#include "shared/unique_handle.h"
 #include "support/leak_checked_test.h"
 
 // Nothrow allocations fail on request, for the case of the list entry that cannot be had.

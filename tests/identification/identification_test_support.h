@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "base/unique_handle.h"
 #include "identification/simulated_device_tree.h"
+#include "shared/unique_handle.h"
 
 namespace rmtest {
 

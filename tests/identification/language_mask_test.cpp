@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "base/unique_handle.h"
 #include "identification/language_mask.h"
+#include "shared/unique_handle.h"
 
 namespace {
 

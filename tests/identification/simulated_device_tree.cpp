@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/unique_handle.h"
+#include "shared/unique_handle.h"
 
 namespace rmtest {
 namespace {

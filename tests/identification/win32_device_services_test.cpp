@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "base/unique_handle.h"
 #include "identification/device_presence.h"
 #include "identification/identification_test_support.h"
 #include "identification/product_details.h"
+#include "shared/unique_handle.h"
 
 namespace rmtest {
 namespace {

@@ -42,7 +42,19 @@ TEST_F(FailureTraceTest, EachFailingCallWritesOneLine) {
   RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, "Values", "Note", "text");
   char buffer[64];
   unsigned long size = 0;
+  // A root that is no predefined key shows as its handle value, all of its digits.
+  const HKEY handleRoot = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234));
+  const std::string handleLine = std::string("Rm7731: QXGetRegistryStringValueData(HKEY 0x") +
+                                 (sizeof(HKEY) == 8 ? "00000000" : "") +
+                                 "00001234\\Values, \"Note\") failed: Windows code 6, returned "
+                                 "QXIR_REGISTRY_ERROR (13)\n";
   const TracedCase cases[] = {
+      {"root given as a handle",
+       [&] {
+         return QXGetRegistryStringValueData(handleRoot, "Values", "Note", buffer, sizeof buffer,
+                                             &size);
+       },
+       handleLine.c_str()},
       {"missing key",
        [&] {
          return QXGetRegistryStringValueData(HKEY_LOCAL_MACHINE, "Missing", "Note", buffer,

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/unique_handle.h"
+#include "shared/unique_handle.h"
 #include "support/sandboxed_test.h"
 
 namespace rmtest {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/guid_text.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/product_record.h"
 #include "cli/result_names.h"
 #include "commands/registry_values.h"
@@ -93,62 +93,52 @@ TEST(GuidText, RefusesAnythingElseAndLeavesTheGuidAlone) {
   }
 }
 
-TEST(JsonQuote, EscapesQuotesBackslashesAndControlCharacters) {
-  EXPECT_EQ(JsonWriter::Quote("C:\\Windows\\system32"), "\"C:\\\\Windows\\\\system32\"");
-  EXPECT_EQ(JsonWriter::Quote("say \"hi\""), "\"say \\\"hi\\\"\"");
-  EXPECT_EQ(JsonWriter::Quote("a\nb\tc\rd\be\ff"), "\"a\\nb\\tc\\rd\\be\\ff\"");
-  EXPECT_EQ(JsonWriter::Quote(std::string("\x01\x1F\x7F", 3)), "\"\\u0001\\u001F\\u007F\"");
-  EXPECT_EQ(JsonWriter::Quote(std::string("a\0b", 3)), "\"a\\u0000b\"");
+// What the tool prints is plain ASCII, whatever the text, and reads back as that text; a byte
+// that is no UTF-8 reads back as U+FFFD.
+TEST(JsonText, IsAsciiAndReadsBackAsTheTextWithBrokenUtf8Replaced) {
+  struct Case {
+    std::string text;
+    std::string readBack;
+  };
+  const Case cases[] = {
+      {"C:\\Windows\\system32", "C:\\Windows\\system32"},
+      {"say \"hi\"", "say \"hi\""},
+      {"a\nb\tc\rd\be\ff", "a\nb\tc\rd\be\ff"},
+      {std::string("\x01\x1F\x7F a\0b", 8), std::string("\x01\x1F\x7F a\0b", 8)},
+      {"Bokm\xC3\xA5l \xE2\x82\xAC \xF0\x9F\x93\xB7",
+       "Bokm\xC3\xA5l \xE2\x82\xAC \xF0\x9F\x93\xB7"},
+      {"\xE5x", "\xEF\xBF\xBDx"},                  // a lone lead byte
+      {"\xC0\xAF.", "\xEF\xBF\xBD\xEF\xBF\xBD."},  // an overlong form
+      {"\xE2\x82", "\xEF\xBF\xBD"},                // a cut sequence
+  };
+  for (const Case& c : cases) {
+    const std::string printed = JsonText(Json{{"text", c.text}});
+    for (const char byte : printed) {
+      const unsigned char code = static_cast<unsigned char>(byte);
+      EXPECT_TRUE(code == '\n' || (code >= 0x20 && code < 0x80)) << printed;
+    }
+    EXPECT_EQ(Json::parse(printed).at("text").get<std::string>(), c.readBack) << printed;
+  }
 }
 
-TEST(JsonQuote, WritesNonAsciiAsEscapesAndReplacesBrokenUtf8) {
-  EXPECT_EQ(JsonWriter::Quote("Bokm\xC3\xA5l"), "\"Bokm\\u00E5l\"");
-  EXPECT_EQ(JsonWriter::Quote("\xE2\x82\xAC"), "\"\\u20AC\"");
-  EXPECT_EQ(JsonWriter::Quote("\xF0\x9F\x93\xB7"), "\"\\uD83D\\uDCF7\"");
-  EXPECT_EQ(JsonWriter::Quote("\xE5x"), "\"\\uFFFDx\"") << "a lone lead byte";
-  EXPECT_EQ(JsonWriter::Quote("\xC0\xAF"), "\"\\uFFFD\\uFFFD\"") << "an overlong form";
-  EXPECT_EQ(JsonWriter::Quote("\xED\xA0\x80"), "\"\\uFFFD\\uFFFD\\uFFFD\"") << "a surrogate";
-  EXPECT_EQ(JsonWriter::Quote("\xE2\x82"), "\"\\uFFFD\\uFFFD\"") << "a cut sequence";
-}
-
-TEST(JsonWriter, SeparatesMembersAndIndentsNestedValues) {
-  JsonWriter json;
-  json.BeginObject()
-      .Key("name")
-      .String("x")
-      .Key("list")
-      .BeginArray()
-      .Number(1)
-      .Number(-2)
-      .Bool(true)
-      .Null()
-      .EndArray()
-      .Key("empty")
-      .BeginArray()
-      .EndArray()
-      .Key("inner")
-      .BeginObject()
-      .EndObject()
-      .EndObject();
-  EXPECT_EQ(json.Text(),
+TEST(JsonText, IndentsTwoSpacesPerLevelAndEndsWithANewline) {
+  const Json document = {{"name", "x"},
+                         {"list", {1, -2, true, nullptr, 0xFFFFFFFFu}},
+                         {"empty", Json::array()},
+                         {"inner", Json::object()}};
+  EXPECT_EQ(JsonText(document),
             "{\n"
             "  \"name\": \"x\",\n"
             "  \"list\": [\n"
             "    1,\n"
             "    -2,\n"
             "    true,\n"
-            "    null\n"
+            "    null,\n"
+            "    4294967295\n"
             "  ],\n"
             "  \"empty\": [],\n"
             "  \"inner\": {}\n"
             "}\n");
-}
-
-TEST(JsonWriter, WritesLargeUnsignedNumbersWhole) {
-  JsonWriter json;
-  json.BeginArray().Number(0xFFFFFFFFu).Number(0x80070005u).EndArray();
-  EXPECT_NE(json.Text().find("4294967295"), std::string::npos) << json.Text();
-  EXPECT_NE(json.Text().find("2147942405"), std::string::npos) << json.Text();
 }
 
 ProductInfo SecondCamera(const char* name) {
@@ -242,18 +232,10 @@ TEST(ProductText, ShowsEveryDecodedField) {
 }
 
 TEST(ProductJson, CarriesTheSameFieldsForScripts) {
-  JsonWriter json;
-  WriteProductJson(json, DecodeProduct(SecondCamera("Cam \"A\"")));
-  const std::string& text = json.Text();
-  EXPECT_NE(text.find("\"productCode\": \"070103020000011C\""), std::string::npos) << text;
-  EXPECT_NE(text.find("\"kind\": 2"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"productKind\": 65537"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"active\": true"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"productName\": \"Cam \\\"A\\\"\""), std::string::npos) << text;
-  EXPECT_NE(text.find("\"driverVersion\": \"6.1.7601\""), std::string::npos) << text;
-  EXPECT_NE(text.find("\"languages\": [\n    \"en-US\",\n    \"de-DE\"\n  ]"), std::string::npos)
-      << text;
-  EXPECT_NE(text.find("\"languageMask\": 129"), std::string::npos) << text;
+  const Json product = Json::parse(JsonText(ProductJson(DecodeProduct(SecondCamera("Cam \"A\"")))));
+  EXPECT_EQ(product, Json::parse(R"({"productCode": "070103020000011C", "kind": 2,
+      "productKind": 65537, "active": true, "productName": "Cam \"A\"",
+      "driverVersion": "6.1.7601", "languages": ["en-US", "de-DE"], "languageMask": 129})"));
 }
 
 }  // namespace
@@ -300,19 +282,13 @@ TEST(RegistryValueText, ShowsNumbersInDecimalAndHexAndOtherDataAsBytes) {
 }
 
 TEST(RegistryValueJson, KeepsTheTypeAndTheDataInItsNaturalForm) {
-  JsonWriter json;
-  json.BeginArray();
-  WriteRegistryValueJson(json, Value(REG_DWORD, std::string("\xFA\x00\x00\x00", 4), "Exposure"));
-  WriteRegistryValueJson(json, Value(REG_MULTI_SZ, std::string("a\0b\"\0\0", 6), "List"));
-  WriteRegistryValueJson(json, Value(REG_BINARY, std::string("\x10\x20", 2), "Raw"));
-  json.EndArray();
-  const std::string& text = json.Text();
-  EXPECT_NE(text.find("\"name\": \"Exposure\",\n    \"type\": \"REG_DWORD\",\n    \"data\": 250\n"),
-            std::string::npos)
-      << text;
-  EXPECT_NE(text.find("\"data\": [\n      \"a\",\n      \"b\\\"\"\n    ]"), std::string::npos)
-      << text;
-  EXPECT_NE(text.find("\"data\": \"10 20\""), std::string::npos) << text;
+  const Json values = Json::parse(JsonText(
+      Json{RegistryValueJson(Value(REG_DWORD, std::string("\xFA\x00\x00\x00", 4), "Exposure")),
+           RegistryValueJson(Value(REG_MULTI_SZ, std::string("a\0b\"\0\0", 6), "List")),
+           RegistryValueJson(Value(REG_BINARY, std::string("\x10\x20", 2), "Raw"))}));
+  EXPECT_EQ(values, Json::parse(R"([{"name": "Exposure", "type": "REG_DWORD", "data": 250},
+      {"name": "List", "type": "REG_MULTI_SZ", "data": ["a", "b\""]},
+      {"name": "Raw", "type": "REG_BINARY", "data": "10 20"}])"));
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <nlohmann/json.hpp>
+
 #include <string>
 
 #include "support/registry_sandbox.h"
@@ -60,17 +61,6 @@ void WriteDword(const std::string& path, const char* name, DWORD value) {
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-// `text` as pidtool's JSON writes it: ASCII, every other character as \uXXXX.
-std::string JsonText(const std::wstring& text) {
-  std::string json;
-  for (const wchar_t c : text) {
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
-    json += c == L'\\' ? "\\\\" : c < 0x80 ? std::string(1, static_cast<char>(c)) : escaped;
-  }
-  return json;
 }
 
 // `text` as the tool's redirected text output shows it: in the ANSI code page, '?' for a
@@ -188,14 +178,14 @@ TEST_F(PidtoolInTheRealRegistry, RunsTheMainJobFromAFolderNamedInAnyScript) {
 
     ToolRun run = RunPidtool({"register", "--json", file}, tool);
     ASSERT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_TRUE(Contains(run.out, "\"module\": \"" + JsonText(module) + "\"")) << run.out;
+    EXPECT_EQ(nlohmann::json::parse(run.out).at("module"), file) << run.out;
     EXPECT_EQ(
         RegistrySandbox::ReadWideString(HKEY_LOCAL_MACHINE, ComponentKey(kPluginClsid), L"File"),
         module);
     run = RunPidtool({"show", kPluginClsid}, tool);
     EXPECT_TRUE(Contains(run.out, "File           " + Shown(module) + "\n")) << run.out;
     run = RunPidtool({"show", "--json", kPluginClsid}, tool);
-    EXPECT_TRUE(Contains(run.out, "\"data\": \"" + JsonText(module) + "\"")) << run.out;
+    EXPECT_EQ(nlohmann::json::parse(run.out).at("file").at("data"), file) << run.out;
     for (const char* form : {"full path", "bare name"}) {
       SCOPED_TRACE(form);
       run = RunPidtool({"products"}, tool);
@@ -221,8 +211,8 @@ TEST_F(PidtoolInTheRealRegistry, RunsTheMainJobFromAFolderNamedInAnyScript) {
     const std::wstring missing = WideText(scratch.path()) + L"\\" + folder + L"missing.pid";
     run = RunPidtool({"register", "--json", Utf8Text(missing)}, tool);
     EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_TRUE(Contains(
-        run.out, "\"error\": \"cannot load '" + JsonText(missing) + "': there is no such file"))
+    EXPECT_TRUE(Contains(nlohmann::json::parse(run.out).at("error").get<std::string>(),
+                         "cannot load '" + Utf8Text(missing) + "': there is no such file"))
         << run.out;
   }
 }

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "base/unique_handle.h"
 #include "qx/utilities.h"
+#include "shared/unique_handle.h"
 #include "shared_memory/global_mem_obj.h"
 #include "support/architecture.h"
 

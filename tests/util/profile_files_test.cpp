@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/unique_handle.h"
 #include "profile_files/profile_files.h"
 #include "qx/utilities.h"
+#include "shared/unique_handle.h"
 #include "support/scratch_folder.h"
 
 namespace rmtest {

@@ -30,11 +30,7 @@ int Main(const std::vector<std::string>& words) {
     case ParsedCommandLine::Action::BadUsage: {
       if (parsed.command != nullptr) return BadArguments(parsed, parsed.error);
       PrintError("pidtool: " + parsed.error + "\n" + ToolUsage());
-      if (parsed.json) {
-        JsonWriter json;
-        WriteProblemJson(json, Problem{parsed.error, FailureCode{}});
-        PrintOut(json.Text());
-      }
+      if (parsed.json) PrintOut(JsonText(ProblemJson(Problem{parsed.error, FailureCode{}})));
       return kExitBadUsage;
     }
     case ParsedCommandLine::Action::Run: break;

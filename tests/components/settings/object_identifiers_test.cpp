@@ -5,7 +5,8 @@
 
 #include "components/settings/settings_fixture.h"
 #include "qx/component_settings.h"
-#include "registry/registry_key.h"
+#include "registry/value_search.h"
+#include "shared/registry_key.h"
 
 namespace settingstest {
 namespace {

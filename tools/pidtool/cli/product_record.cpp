@@ -1,7 +1,7 @@
 #include "cli/product_record.h"
 
 #include "cli/text_format.h"
-#include "identification/language_table.h"
+#include "shared/language_table.h"
 
 namespace pidtool {
 namespace {
@@ -68,19 +68,11 @@ std::string ProductText(const DecodedProduct& product, const std::string& indent
   return text;
 }
 
-void WriteProductJson(JsonWriter& json, const DecodedProduct& product) {
-  json.BeginObject();
-  json.Key("productCode").String(product.productCode);
-  json.Key("kind").Number(product.kind);
-  json.Key("productKind").Number(product.productKind);
-  json.Key("active").Bool(product.active);
-  json.Key("productName").String(product.productName);
-  json.Key("driverVersion").String(DriverVersionText(product));
-  json.Key("languages").BeginArray();
-  for (const std::string& tag : product.languages) json.String(tag);
-  json.EndArray();
-  json.Key("languageMask").Number(product.languageMask);
-  json.EndObject();
+Json ProductJson(const DecodedProduct& product) {
+  return {{"productCode", product.productCode}, {"kind", product.kind},
+          {"productKind", product.productKind}, {"active", product.active},
+          {"productName", product.productName}, {"driverVersion", DriverVersionText(product)},
+          {"languages", product.languages},     {"languageMask", product.languageMask}};
 }
 
 }  // namespace pidtool

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "product_identification.h"
 
 namespace pidtool {
@@ -39,6 +39,6 @@ std::string DriverVersionText(const DecodedProduct& product);
 std::string ProductText(const DecodedProduct& product, const std::string& indent);
 
 // The record as one JSON object.
-void WriteProductJson(JsonWriter& json, const DecodedProduct& product);
+Json ProductJson(const DecodedProduct& product);
 
 }  // namespace pidtool

@@ -34,47 +34,28 @@ void NoteFailure(const CommandSpec& command, const Problem& problem) {
   PrintError(std::string("pidtool ") + command.name + ": " + problem.what + "\n");
 }
 
-void WriteProblemJson(JsonWriter& json, const Problem& problem) {
-  json.BeginObject().Key("error").String(problem.what).Key("code");
-  if (problem.code.known) {
-    json.Unsigned(problem.code.number);
-  } else {
-    json.Null();
-  }
-  json.Key("name");
-  if (problem.code.name.empty()) {
-    json.Null();
-  } else {
-    json.String(problem.code.name);
-  }
-  json.EndObject();
+Json ProblemJson(const Problem& problem) {
+  return {{"error", problem.what},
+          {"code", problem.code.known ? Json(problem.code.number) : Json()},
+          {"name", StringOrNull(problem.code.name)}};
 }
 
-void WriteProblemsJson(JsonWriter& json, const std::vector<Problem>& problems) {
+void AddProblemsJson(Json& document, const std::vector<Problem>& problems) {
   if (problems.empty()) return;
-  json.Key("errors").BeginArray();
-  for (const Problem& problem : problems) WriteProblemJson(json, problem);
-  json.EndArray();
+  Json& errors = document["errors"] = Json::array();
+  for (const Problem& problem : problems) errors.push_back(ProblemJson(problem));
 }
 
 int Failure(const ParsedCommandLine& parsed, const Problem& problem) {
   NoteFailure(*parsed.command, problem);
-  if (parsed.json) {
-    JsonWriter json;
-    WriteProblemJson(json, problem);
-    PrintOut(json.Text());
-  }
+  if (parsed.json) PrintOut(JsonText(ProblemJson(problem)));
   return kExitFailure;
 }
 
 int BadArguments(const ParsedCommandLine& parsed, const std::string& what) {
   const CommandSpec& command = *parsed.command;
   PrintError(std::string("pidtool ") + command.name + ": " + what + "\n" + CommandUsage(command));
-  if (parsed.json) {
-    JsonWriter json;
-    WriteProblemJson(json, Problem{what, FailureCode{}});
-    PrintOut(json.Text());
-  }
+  if (parsed.json) PrintOut(JsonText(ProblemJson(Problem{what, FailureCode{}})));
   return kExitBadUsage;
 }
 

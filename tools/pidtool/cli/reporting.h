@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/result_names.h"
 
 namespace pidtool {
@@ -31,11 +31,11 @@ struct Problem {
 int Failure(const ParsedCommandLine& parsed, const Problem& problem);
 
 // For a command that goes on after a failure and reports it in its own output: prints the
-// stderr line only. With --json the command puts WriteProblemJson into its document.
+// stderr line only. With --json the command puts ProblemJson into its document.
 void NoteFailure(const CommandSpec& command, const Problem& problem);
-void WriteProblemJson(JsonWriter& json, const Problem& problem);
-// An "errors" member holding the problems, when there are any.
-void WriteProblemsJson(JsonWriter& json, const std::vector<Problem>& problems);
+Json ProblemJson(const Problem& problem);
+// Adds an "errors" member holding the problems to `document`, when there are any.
+void AddProblemsJson(Json& document, const std::vector<Problem>& problems);
 
 // Prints "pidtool <command>: <what>" and the command's usage on stderr and, with --json, the
 // problem as a JSON object on stdout; returns kExitBadUsage.

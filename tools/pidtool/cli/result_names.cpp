@@ -1,6 +1,7 @@
 #include "cli/result_names.h"
 
 #include "cli/text_format.h"
+#include "shared/result_names.h"
 
 namespace pidtool {
 namespace {
@@ -8,24 +9,6 @@ namespace {
 struct NamedValue {
   unsigned long value;
   const char* name;
-};
-
-// Every value of tagQXINTRFCRESULT that has a name; 9 and 11 are never produced.
-constexpr NamedValue kResultNames[] = {
-    {QXIR_SUCCESS, "QXIR_SUCCESS"},
-    {QXIR_LOADLIBRARY_FAILED, "QXIR_LOADLIBRARY_FAILED"},
-    {QXIR_NO_DLLGETCLASSOBJECT, "QXIR_NO_DLLGETCLASSOBJECT"},
-    {QXIR_GETCLASSOBJECT_FAILED, "QXIR_GETCLASSOBJECT_FAILED"},
-    {QXIR_CREATEINSTANCE_FAILED, "QXIR_CREATEINSTANCE_FAILED"},
-    {QXIR_KEY_NOT_FOUND, "QXIR_KEY_NOT_FOUND"},
-    {QXIR_BAD_CLSID, "QXIR_BAD_CLSID"},
-    {QXIR_BAD_CLSID_STRING, "QXIR_BAD_CLSID_STRING"},
-    {QXIR_BAD_OBJECT_ID, "QXIR_BAD_OBJECT_ID"},
-    {QXIR_BUFFER_TOO_SMALL, "QXIR_BUFFER_TOO_SMALL"},
-    {QXIR_INVALID_PARAMETER, "QXIR_INVALID_PARAMETER"},
-    {QXIR_REGISTRY_ERROR, "QXIR_REGISTRY_ERROR"},
-    {QXIR_ACCESS_DENIED, "QXIR_ACCESS_DENIED"},
-    {QXIR_PROFILE_ERROR, "QXIR_PROFILE_ERROR"},
 };
 
 // The HRESULTs a COM server, a class factory or a registration export commonly returns.
@@ -101,7 +84,7 @@ FailureCode HresultCode(HRESULT result) {
 FailureCode WindowsErrorCode(DWORD code) { return Code(code, WindowsErrorName(code)); }
 
 const char* ResultName(tagQXINTRFCRESULT result) {
-  return Lookup(kResultNames, static_cast<unsigned long>(result));
+  return rm::QXResultName(static_cast<unsigned long>(result));
 }
 
 const char* HresultName(HRESULT result) {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/text_format.h"
 
 #define PIDTOOL_STRINGIFY2(x) #x
@@ -54,13 +54,10 @@ ModuleVersion LoadedModuleVersion() {
 std::string VersionText(bool json) {
   const ModuleVersion module = LoadedModuleVersion();
   if (json) {
-    JsonWriter writer;
-    writer.BeginObject().Key("pidtool").String(kToolVersion).Key("module").BeginObject();
-    writer.Key("file");
-    module.path.empty() ? writer.Null() : writer.String(module.path);
-    writer.Key("version");
-    module.version.empty() ? writer.Null() : writer.String(module.version);
-    return writer.EndObject().EndObject().Text();
+    return JsonText(
+        {{"pidtool", kToolVersion},
+         {"module",
+          {{"file", StringOrNull(module.path)}, {"version", StringOrNull(module.version)}}}});
   }
   std::string text = std::string("pidtool ") + kToolVersion + "\n";
   if (module.path.empty()) return text + "Rm7731.pid is not loaded\n";

@@ -3,7 +3,7 @@
 
 #include "cli/command_line.h"
 #include "cli/guid_text.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
@@ -46,32 +46,19 @@ bool IsRegistrationValue(const RegistryValue& value) {
 // What `show` prints of a component key: its registration values first, then the rest.
 std::string ShowJson(const std::string& clsidText, const std::string& keyName,
                      const std::string& name, const RegistryKeyContents& contents) {
-  JsonWriter json;
-  json.BeginObject()
-      .Key("clsid")
-      .String(clsidText)
-      .Key("key")
-      .String("HKEY_LOCAL_MACHINE\\" + keyName)
-      .Key("friendlyName")
-      .String(name);
+  Json json = {
+      {"clsid", clsidText}, {"key", "HKEY_LOCAL_MACHINE\\" + keyName}, {"friendlyName", name}};
   for (const auto& [key, valueName] :
        {std::pair{"file", rm::kFileValueName}, std::pair{"refCount", rm::kRefCountValueName}}) {
     const RegistryValue* value = FindValue(contents, valueName);
-    json.Key(key);
-    if (value != nullptr) {
-      WriteRegistryValueJson(json, *value);
-    } else {
-      json.Null();
-    }
+    json[key] = value != nullptr ? RegistryValueJson(*value) : Json();
   }
-  json.Key("otherValues").BeginArray();
+  Json& others = json["otherValues"] = Json::array();
   for (const RegistryValue& value : contents.values) {
-    if (!IsRegistrationValue(value)) WriteRegistryValueJson(json, value);
+    if (!IsRegistrationValue(value)) others.push_back(RegistryValueJson(value));
   }
-  json.EndArray().Key("subKeys").BeginArray();
-  for (const std::string& subKey : contents.subKeys) json.String(subKey);
-  json.EndArray().EndObject();
-  return json.Text();
+  json["subKeys"] = contents.subKeys;
+  return JsonText(json);
 }
 
 std::string ShowText(const std::string& clsidText, const std::string& keyName,
@@ -114,8 +101,7 @@ int RunList(const ParsedCommandLine& parsed) {
   }
 
   std::vector<Problem> problems;
-  JsonWriter json;
-  json.BeginObject().Key("category").String(category).Key("components").BeginArray();
+  Json json = {{"category", category}, {"components", Json::array()}};
   std::string text =
       Printf("Category %s: %lu component%s\n", category.c_str(),
              static_cast<unsigned long>(clsids.size()), clsids.size() == 1 ? "" : "s");
@@ -130,18 +116,11 @@ int RunList(const ParsedCommandLine& parsed) {
       NoteFailure(command, problems.back());
     }
     text += "  " + clsidText + "  " + (named == QXIR_SUCCESS ? name : "(no friendly name)") + "\n";
-    json.BeginObject().Key("clsid").String(clsidText).Key("friendlyName");
-    if (named == QXIR_SUCCESS) {
-      json.String(name);
-    } else {
-      json.Null();
-    }
-    json.EndObject();
+    json["components"].push_back(
+        {{"clsid", clsidText}, {"friendlyName", named == QXIR_SUCCESS ? Json(name) : Json()}});
   }
-  json.EndArray();
-  WriteProblemsJson(json, problems);
-  json.EndObject();
-  PrintOut(parsed.json ? json.Text() : text);
+  AddProblemsJson(json, problems);
+  PrintOut(parsed.json ? JsonText(json) : text);
   return problems.empty() ? kExitSuccess : kExitFailure;
 }
 

@@ -1,7 +1,7 @@
 // id and name: the two directions of a component's object ID map.
 #include "cli/command_line.h"
 #include "cli/guid_text.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
@@ -14,16 +14,7 @@ namespace {
 void PrintObject(const ParsedCommandLine& parsed, const std::string& clsid, const std::string& name,
                  const std::string& objectId) {
   if (parsed.json) {
-    JsonWriter json;
-    json.BeginObject()
-        .Key("clsid")
-        .String(clsid)
-        .Key("objectName")
-        .String(name)
-        .Key("objectId")
-        .String(objectId)
-        .EndObject();
-    PrintOut(json.Text());
+    PrintOut(JsonText({{"clsid", clsid}, {"objectName", name}, {"objectId", objectId}}));
   } else {
     PrintOut("Object '" + name + "' of " + clsid + ": " + objectId + "\n");
   }

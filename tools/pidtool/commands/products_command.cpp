@@ -1,15 +1,15 @@
 // products: every product identification plug-in created as a host creates it, asked for
 // the products the system knows, and released again.
-#include "base/unique_handle.h"
 #include "cli/command_line.h"
 #include "cli/guid_text.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/product_record.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
 #include "commands/component_queries.h"
 #include "product_identification.h"
+#include "shared/unique_handle.h"
 
 namespace pidtool {
 namespace {
@@ -85,21 +85,18 @@ std::string ReportText(const ComponentReport& report) {
   return text + "  released; QXFreeUnusedLibraries called\n";
 }
 
-void WriteReportJson(JsonWriter& json, const ComponentReport& report) {
-  json.BeginObject().Key("clsid").String(report.clsid).Key("friendlyName");
-  if (report.friendlyName.empty()) {
-    json.Null();
-  } else {
-    json.String(report.friendlyName);
-  }
-  json.Key("created").Bool(report.created);
+Json ReportJson(const ComponentReport& report) {
+  Json json = {{"clsid", report.clsid},
+               {"friendlyName", StringOrNull(report.friendlyName)},
+               {"created", report.created}};
   if (report.created) {
-    json.Key("enumerateProducts").String(DescribeHresult(report.enumerated));
-    json.Key("products").BeginArray();
-    for (const DecodedProduct& product : report.collected.products) WriteProductJson(json, product);
-    json.EndArray();
+    json["enumerateProducts"] = DescribeHresult(report.enumerated);
+    Json& products = json["products"] = Json::array();
+    for (const DecodedProduct& product : report.collected.products) {
+      products.push_back(ProductJson(product));
+    }
   }
-  json.EndObject();
+  return json;
 }
 
 }  // namespace
@@ -117,8 +114,7 @@ int RunProducts(const ParsedCommandLine& parsed) {
   std::vector<Problem> problems;
   std::size_t productCount = 0;
   std::string text;
-  JsonWriter json;
-  json.BeginObject().Key("category").String(kDefaultCategory).Key("components").BeginArray();
+  Json json = {{"category", kDefaultCategory}, {"components", Json::array()}};
   for (const GUID& clsid : clsids) {
     ComponentReport report;
     report.clsid = FormatGuid(clsid);
@@ -138,18 +134,16 @@ int RunProducts(const ParsedCommandLine& parsed) {
     }
     productCount += report.collected.products.size();
     text += ReportText(report);
-    WriteReportJson(json, report);
+    json["components"].push_back(ReportJson(report));
   }
-  json.EndArray();
-  WriteProblemsJson(json, problems);
-  json.EndObject();
+  AddProblemsJson(json, problems);
 
   if (clsids.empty())
     text += std::string("No component is registered in category ") + kDefaultCategory + ".\n";
   text += Printf("%lu plug-in%s, %lu product%s\n", static_cast<unsigned long>(clsids.size()),
                  clsids.size() == 1 ? "" : "s", static_cast<unsigned long>(productCount),
                  productCount == 1 ? "" : "s");
-  PrintOut(parsed.json ? json.Text() : text);
+  PrintOut(parsed.json ? JsonText(json) : text);
   return problems.empty() ? kExitSuccess : kExitFailure;
 }
 

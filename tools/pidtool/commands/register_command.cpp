@@ -4,13 +4,13 @@
 
 #include <vector>
 
-#include "base/unique_handle.h"
 #include "cli/command_line.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/reporting.h"
 #include "cli/result_names.h"
 #include "cli/text_format.h"
 #include "doctor/load_failure.h"
+#include "shared/unique_handle.h"
 
 namespace pidtool {
 namespace {
@@ -39,6 +39,7 @@ std::string FilePath(HMODULE module) {
 // The registry refuses to write HKEY_LOCAL_MACHINE for a process that is not elevated. The
 // tool's manifest asks for no elevation (asInvoker), so such a run fails instead of being
 // written into the user's VirtualStore, where no host looks.
+// compat F24
 std::string ElevationHint(HRESULT result) {
   return result == E_ACCESSDENIED
              ? "; registering and unregistering write HKEY_LOCAL_MACHINE: run pidtool from an "
@@ -94,20 +95,11 @@ int RunRegistration(const ParsedCommandLine& parsed) {
   }
 
   if (parsed.json) {
-    JsonWriter json;
-    json.BeginObject()
-        .Key("command")
-        .String(command.name)
-        .Key("module")
-        .String(path)
-        .Key("export")
-        .String(exportName)
-        .Key("hresult")
-        .Number(static_cast<unsigned long>(result))
-        .Key("result")
-        .String(DescribeHresult(result))
-        .EndObject();
-    PrintOut(json.Text());
+    PrintOut(JsonText({{"command", command.name},
+                       {"module", path},
+                       {"export", exportName},
+                       {"hresult", static_cast<unsigned long>(result)},
+                       {"result", DescribeHresult(result)}}));
   } else {
     PrintOut(Printf("%s '%s': %s returned %s\n", registering ? "Registered" : "Unregistered",
                     path.c_str(), exportName, DescribeHresult(result).c_str()));

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cli/text_format.h"
-#include "registry/registry_key.h"
+#include "shared/registry_key.h"
 
 namespace pidtool {
 namespace {
@@ -133,23 +133,19 @@ std::string RegistryDataText(const RegistryValue& value) {
   return value.data.empty() ? "(no data)" : HexBytes(value.data);
 }
 
-void WriteRegistryValueJson(JsonWriter& json, const RegistryValue& value) {
-  json.BeginObject();
-  json.Key("name").String(value.name);
-  json.Key("type").String(RegistryTypeName(value.type));
+Json RegistryValueJson(const RegistryValue& value) {
+  Json data;
   unsigned long long number = 0;
   if (value.type == REG_MULTI_SZ) {
-    json.Key("data").BeginArray();
-    for (const std::string& item : TextItems(value)) json.String(item);
-    json.EndArray();
+    data = TextItems(value);
   } else if (IsTextType(value.type)) {
-    json.Key("data").String(TextItems(value).front());
+    data = TextItems(value).front();
   } else if (NumberOf(value, &number)) {
-    json.Key("data").Unsigned(number);
+    data = number;
   } else {
-    json.Key("data").String(HexBytes(value.data));
+    data = HexBytes(value.data);
   }
-  json.EndObject();
+  return {{"name", value.name}, {"type", RegistryTypeName(value.type)}, {"data", data}};
 }
 
 }  // namespace pidtool

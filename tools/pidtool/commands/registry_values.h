@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/json_writer.h"
+#include "cli/json.h"
 
 namespace pidtool {
 
@@ -39,6 +39,6 @@ std::string RegistryDataText(const RegistryValue& value);
 
 // The value as a JSON object: name, type and data (a string for text types, a number for
 // REG_DWORD and REG_QWORD, hexadecimal text for the rest).
-void WriteRegistryValueJson(JsonWriter& json, const RegistryValue& value);
+Json RegistryValueJson(const RegistryValue& value);
 
 }  // namespace pidtool

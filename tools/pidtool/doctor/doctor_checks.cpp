@@ -538,6 +538,7 @@ void CheckCategory(Report& report, const Components& components, const KeyNode& 
 
 // A registration that a 32-bit program which was not elevated wrote: registry virtualization
 // put it into this user's VirtualStore, where hosts, other users and elevated tools never look.
+// compat F24
 void CheckVirtualStore(Report& report, const KeyNode& store) {
   for (const KeyNode& key : store.subKeys) {
     std::string clsid;

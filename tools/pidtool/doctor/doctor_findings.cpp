@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "cli/command_line.h"
-#include "cli/json_writer.h"
+#include "cli/json.h"
 #include "cli/text_format.h"
 
 namespace pidtool {
@@ -159,24 +159,15 @@ std::string FindingsText(const std::vector<Finding>& findings, const DoctorScope
 }
 
 std::string FindingsJson(const std::vector<Finding>& findings) {
-  JsonWriter json;
-  json.BeginArray();
+  Json document = Json::array();
   for (const Finding& finding : findings) {
-    json.BeginObject()
-        .Key("severity")
-        .String(SeverityName(finding.severity))
-        .Key("code")
-        .String(finding.code)
-        .Key("key")
-        .String(finding.key)
-        .Key("problem")
-        .String(finding.problem)
-        .Key("remedy")
-        .String(finding.remedy)
-        .EndObject();
+    document.push_back({{"severity", SeverityName(finding.severity)},
+                        {"code", finding.code},
+                        {"key", finding.key},
+                        {"problem", finding.problem},
+                        {"remedy", finding.remedy}});
   }
-  json.EndArray();
-  return json.Text();
+  return JsonText(document);
 }
 
 int DoctorExitStatus(const std::vector<Finding>& findings) {

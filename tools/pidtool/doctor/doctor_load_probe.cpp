@@ -7,9 +7,9 @@
 #include <sstream>
 #include <vector>
 
-#include "base/unique_handle.h"
 #include "cli/guid_text.h"
 #include "cli/text_format.h"
+#include "shared/unique_handle.h"
 
 namespace pidtool {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
-// Small typed helpers over the raw registry calls; every registry access of the module goes
-// through them or through the primitives built on them. Each returns the Windows code. They
-// come in ANSI and wide forms (the character type of the names picks the calls), since the
-// key-tree operations work on wide names below the caller's ANSI paths.
+// Small typed helpers over the raw registry calls; every registry access of the module (and of
+// pidtool) goes through them or through the primitives built on them. Each returns the Windows
+// code. They come in ANSI and wide forms (the character type of the names picks the calls), since
+// the key-tree operations work on wide names below the caller's ANSI paths.
 //
 //   UniqueRegKey key;
 //   if (const WinCode opened = OpenKey(root, path, kReadAccess, key); opened != kSuccess) ...
@@ -12,8 +12,8 @@
 
 #include <windows.h>
 
-#include "base/unique_handle.h"
-#include "base/win_code.h"
+#include "shared/unique_handle.h"
+#include "shared/win_code.h"
 
 namespace rm {
 
@@ -172,14 +172,5 @@ WinCode EnumerateValues(HKEY key, const KeyInfo& info, OnValue&& onValue) noexce
     if (!onValue(ValueView<Char>{name, nameLength, type, data, dataSize})) return kSuccess;
   }
 }
-
-// Finds the first value of root\path, in enumeration order, that is REG_BINARY with exactly
-// `byteCount` bytes equal to `bytes`, and hands out its name by the caller-buffer rule with
-// the name's length plus one as the size. No match among all the values: 1009. A failure to
-// open, query or walk the key is returned as the system gave it: a walk that stopped part-way
-// has not seen every value, so it is no "no match".
-WinCode FindValueNameByData(HKEY root, const char* path, char* buffer, unsigned long bufferSize,
-                            unsigned long* sizeNeeded, const void* bytes,
-                            unsigned long byteCount) noexcept;
 
 }  // namespace rm

@@ -1,8 +1,9 @@
-#include "registry/registry_key.h"
+#include "registry/value_search.h"
 
 #include <cstring>
 
 #include "base/caller_buffer.h"
+#include "shared/registry_key.h"
 
 namespace rm {
 

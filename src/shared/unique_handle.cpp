@@ -1,4 +1,4 @@
-#include "base/unique_handle.h"
+#include "shared/unique_handle.h"
 
 namespace rm {
 namespace {
